@@ -1,0 +1,239 @@
+#include "platform/child_process.h"
+
+#include "platform/command_line.h"
+#include "platform/drive_map.h"
+#include "platform/program_locator.h"
+
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace avrtazu {
+
+namespace {
+
+// Releases the spawn descriptions on every way out of start().
+class SpawnSetup {
+public:
+    SpawnSetup() {
+        ::posix_spawn_file_actions_init(&actions);
+        ::posix_spawnattr_init(&attributes);
+    }
+    ~SpawnSetup() {
+        ::posix_spawn_file_actions_destroy(&actions);
+        ::posix_spawnattr_destroy(&attributes);
+    }
+    SpawnSetup(const SpawnSetup&) = delete;
+    SpawnSetup& operator=(const SpawnSetup&) = delete;
+
+    posix_spawn_file_actions_t actions{};
+    posix_spawnattr_t attributes{};
+};
+
+std::vector<char*> pointers(std::vector<std::string>& texts) {
+    std::vector<char*> result;
+    result.reserve(texts.size() + 1);
+    for (auto& text : texts) {
+        result.push_back(text.data());
+    }
+    result.push_back(nullptr);
+    return result;
+}
+
+int statusToExitCode(int status) {
+    if (WIFEXITED(status)) {
+        return WEXITSTATUS(status);
+    }
+    if (WIFSIGNALED(status)) {
+        return 128 + WTERMSIG(status);
+    }
+    return -1;
+}
+
+} // namespace
+
+ChildProcess::~ChildProcess() {
+    close();
+}
+
+bool ChildProcess::start(const std::string& commandLine,
+                         const std::optional<std::string>& workingFolder) {
+    if (pid_ > 0) {
+        errno = EBUSY;
+        return false;
+    }
+    std::vector<std::string> words = CommandLine::split(commandLine);
+    if (words.empty()) {
+        errno = EINVAL;
+        return false;
+    }
+    const std::string program = ProgramLocator::find(words[0], ProgramLocator::searchFolders());
+    if (program.empty()) {
+        return false;
+    }
+    std::string programPath = program;
+    if (programPath.front() != '/') {
+        char buffer[PATH_MAX];
+        if (::getcwd(buffer, sizeof buffer) == nullptr) {
+            return false;
+        }
+        programPath = std::string(buffer) + "/" + programPath;
+    }
+    std::vector<std::string> arguments;
+    if (ProgramLocator::isBatchFile(programPath)) {
+        const std::string runner = ProgramLocator::batchRunner();
+        if (runner.empty()) {
+            return false;
+        }
+        arguments.push_back(runner);
+        arguments.push_back(programPath);
+        programPath = runner;
+    } else {
+        arguments.push_back(programPath);
+    }
+    arguments.insert(arguments.end(), words.begin() + 1, words.end());
+
+    std::string folder;
+    if (workingFolder && !workingFolder->empty()) {
+        folder = DriveMap::toLinux(*workingFolder);
+        if (folder.empty()) {
+            errno = ENOENT;
+            return false;
+        }
+    }
+
+    int pipeEnds[2];
+    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
+        return false;
+    }
+    SpawnSetup setup;
+    ::posix_spawn_file_actions_addopen(&setup.actions, 0, "/dev/null", O_RDONLY, 0);
+    ::posix_spawn_file_actions_adddup2(&setup.actions, pipeEnds[1], 1);
+    ::posix_spawn_file_actions_adddup2(&setup.actions, pipeEnds[1], 2);
+    if (!folder.empty()) {
+        ::posix_spawn_file_actions_addchdir_np(&setup.actions, folder.c_str());
+    }
+    // Its own process group, so that terminate() reaches everything it starts; and the
+    // signal settings of a fresh process whatever this one has changed.
+    sigset_t allSignals;
+    sigset_t noSignals;
+    sigfillset(&allSignals);
+    sigemptyset(&noSignals);
+    ::posix_spawnattr_setpgroup(&setup.attributes, 0);
+    ::posix_spawnattr_setsigdefault(&setup.attributes, &allSignals);
+    ::posix_spawnattr_setsigmask(&setup.attributes, &noSignals);
+    ::posix_spawnattr_setflags(&setup.attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF |
+                                                      POSIX_SPAWN_SETSIGMASK);
+
+    std::vector<std::string> environment = ProgramLocator::childEnvironment();
+    std::vector<char*> argv = pointers(arguments);
+    std::vector<char*> envp = pointers(environment);
+    pid_t pid = -1;
+    const int failure = ::posix_spawn(&pid, programPath.c_str(), &setup.actions, &setup.attributes,
+                                      argv.data(), envp.data());
+    ::close(pipeEnds[1]);
+    if (failure != 0) {
+        ::close(pipeEnds[0]);
+        errno = failure;
+        return false;
+    }
+    pid_ = pid;
+    readFd_ = pipeEnds[0];
+    collected_ = false;
+    exitCode_.reset();
+    return true;
+}
+
+std::optional<std::size_t> ChildProcess::bytesAvailable() const {
+    if (readFd_ < 0) {
+        errno = EBADF;
+        return std::nullopt;
+    }
+    int waiting = 0;
+    if (::ioctl(readFd_, FIONREAD, &waiting) != 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(waiting);
+}
+
+std::optional<std::size_t> ChildProcess::read(char* buffer, std::size_t max) {
+    if (readFd_ < 0) {
+        errno = EBADF;
+        return std::nullopt;
+    }
+    for (;;) {
+        const ssize_t got = ::read(readFd_, buffer, max);
+        if (got >= 0) {
+            return static_cast<std::size_t>(got);
+        }
+        if (errno != EINTR) {
+            return std::nullopt;
+        }
+    }
+}
+
+bool ChildProcess::collect(bool wait) {
+    if (pid_ <= 0 || collected_) {
+        return true;
+    }
+    for (;;) {
+        int status = 0;
+        const pid_t result = ::waitpid(pid_, &status, wait ? 0 : WNOHANG);
+        if (result == pid_) {
+            exitCode_ = statusToExitCode(status);
+            collected_ = true;
+            return true;
+        }
+        if (result == 0) {
+            return false;
+        }
+        if (errno != EINTR) {
+            // Collected elsewhere: nothing is left to wait for.
+            collected_ = true;
+            return true;
+        }
+    }
+}
+
+bool ChildProcess::hasEnded() {
+    const int saved = errno;
+    const bool ended = collect(false);
+    errno = saved;
+    return ended;
+}
+
+bool ChildProcess::terminate() {
+    if (pid_ <= 0) {
+        errno = ESRCH;
+        return false;
+    }
+    // The group keeps the child's number as long as any member lives, even after the child
+    // itself has ended.
+    if (::kill(-pid_, SIGKILL) != 0) {
+        const int saved = errno;
+        collect(false);
+        errno = saved;
+        return false;
+    }
+    collect(true);
+    return true;
+}
+
+bool ChildProcess::close() {
+    if (readFd_ < 0) {
+        return true;
+    }
+    const int fd = readFd_;
+    readFd_ = -1;
+    if (::close(fd) != 0) {
+        return errno == EINTR;
+    }
+    return true;
+}
+
+} // namespace avrtazu
