@@ -13,7 +13,7 @@ using SettingArg = std::conditional_t<std::is_same_v<T, std::string>, const std:
 
 // Every single-valued setting of a configuration, in declaration order, described once.
 // The name is the configuration's key and is set by its constructor, so it is not listed;
-// the four directory/library lists and the per-file options follow below.
+// the four text lists follow below, and the per-file options map is written by hand.
 //
 // X(type, getter, setter, default, project error when the setter has no active configuration,
 //   project setter: Forward = passes the value on unchanged, Own = written by Project itself)
