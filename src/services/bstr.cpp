@@ -1,0 +1,117 @@
+#include "services/bstr.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace avrtazu {
+
+namespace {
+
+constexpr char32_t kEscapeBase = 0xDC00;
+constexpr char32_t kEscapeFirst = 0xDC80;
+constexpr char32_t kEscapeLast = 0xDCFF;
+constexpr char32_t kReplacement = 0xFFFD;
+
+bool isContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
+
+// Length and code point of the valid UTF-8 sequence at text[pos], or 0 when the bytes there do
+// not form one (truncated, overlong, surrogate or beyond U+10FFFF).
+std::size_t decodeAt(const std::string& text, std::size_t pos, char32_t& codePoint) {
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    std::size_t length = 0;
+    char32_t value = 0;
+    char32_t minimum = 0;
+    if (lead < 0x80) {
+        codePoint = lead;
+        return 1;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        value = lead & 0x1F;
+        minimum = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        value = lead & 0x0F;
+        minimum = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        value = lead & 0x07;
+        minimum = 0x10000;
+    } else {
+        return 0;
+    }
+    if (text.size() - pos < length) {
+        return 0;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto byte = static_cast<unsigned char>(text[pos + i]);
+        if (!isContinuation(byte)) {
+            return 0;
+        }
+        value = (value << 6) | (byte & 0x3F);
+    }
+    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+        return 0;
+    }
+    codePoint = value;
+    return length;
+}
+
+void appendUtf8(std::string& out, char32_t value) {
+    if (value < 0x80) {
+        out += static_cast<char>(value);
+    } else if (value < 0x800) {
+        out += static_cast<char>(0xC0 | (value >> 6));
+        out += static_cast<char>(0x80 | (value & 0x3F));
+    } else if (value < 0x10000) {
+        out += static_cast<char>(0xE0 | (value >> 12));
+        out += static_cast<char>(0x80 | ((value >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (value & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (value >> 18));
+        out += static_cast<char>(0x80 | ((value >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((value >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (value & 0x3F));
+    }
+}
+
+} // namespace
+
+Bstr toWide(const std::string& text) {
+    static_assert(sizeof(wchar_t) >= 4, "wide text holds one code point per character");
+    Bstr out;
+    out.reserve(text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        char32_t codePoint = 0;
+        const std::size_t length = decodeAt(text, pos, codePoint);
+        if (length == 0) {
+            // Keep the stray byte so that converting back restores it.
+            out += static_cast<wchar_t>(kEscapeBase + static_cast<unsigned char>(text[pos]));
+            ++pos;
+        } else {
+            out += static_cast<wchar_t>(codePoint);
+            pos += length;
+        }
+    }
+    return out;
+}
+
+std::string toNarrow(const Bstr& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const wchar_t ch : text) {
+        const auto value = static_cast<char32_t>(static_cast<std::uint32_t>(ch));
+        if (value >= kEscapeFirst && value <= kEscapeLast) {
+            out += static_cast<char>(value - kEscapeBase);
+        } else if (value > 0x10FFFF) {
+            appendUtf8(out, kReplacement);
+        } else {
+            appendUtf8(out, value);
+        }
+    }
+    return out;
+}
+
+} // namespace avrtazu
