@@ -161,7 +161,8 @@ BatchRunner::Flow BatchRunner::runCommand(std::string line) {
         errorLevel_ = 1;
         return Flow::Next;
     }
-    line = trim(line);
+    // Only leading blanks go: ECHO keeps what stood before a redirection.
+    line.erase(0, line.find_first_not_of(" \t"));
     const std::string word = commandWord(line);
     const std::string name = lower(word);
     const std::string lowerLine = lower(line);

@@ -1,0 +1,54 @@
+#include "platform/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace avrtazu {
+namespace {
+
+using Words = std::vector<std::string>;
+
+TEST(CommandLineTest, SplitsTheWindowsWay) {
+    struct Case {
+        const char* line;
+        Words words;
+    } cases[] = {
+        {"tazumake clean", {"tazumake", "clean"}},
+        {"  tazumake   ", {"tazumake"}},
+        {"\"C:\\work\\demo\\default\\build.bat\"", {"C:\\work\\demo\\default\\build.bat"}},
+        // The program word knows no escapes: a quoted folder keeps its last backslash.
+        {"\"C:\\dir\\\" x", {"C:\\dir\\", "x"}},
+        {"\"C:\\Program Files\\t.exe\" -c", {"C:\\Program Files\\t.exe", "-c"}},
+        {"p \"two words\" three", {"p", "two words", "three"}},
+        {"p a\\\"b", {"p", "a\"b"}},
+        {"p a\\\\\"b c\"", {"p", "a\\b c"}},
+        {"p a\\\\\\\"b", {"p", "a\\\"b"}},
+        {"p C:\\dir\\ \\\\server\\share", {"p", "C:\\dir\\", "\\\\server\\share"}},
+        {"p \"\" x", {"p", "", "x"}},
+        {"p \"a\"\"b\"", {"p", "a\"b"}},
+        {"p\ta\tb", {"p", "a", "b"}},
+        {"", {}},
+        {"   ", {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CommandLine::split(c.line), c.words) << c.line;
+    }
+}
+
+TEST(CommandLineTest, QuotedArgumentsComeBackUnchanged) {
+    const Words arguments[] = {
+        {"prog", "plain"},
+        {"prog", "two words", ""},
+        {"prog", "C:\\dir with space\\", "say \"hi\""},
+        {"C:\\Program Files\\t.exe", "a\\\\\"b", "\\"},
+        {"prog", "tab\there", "end\\"},
+    };
+    for (const auto& words : arguments) {
+        const std::string line = CommandLine::join(words);
+        EXPECT_EQ(CommandLine::split(line), words) << line;
+    }
+    EXPECT_EQ(CommandLine::quote("plain"), "plain");
+    EXPECT_EQ(CommandLine::quote("C:\\a b\\"), "\"C:\\a b\\\\\"");
+}
+
+} // namespace
+} // namespace avrtazu

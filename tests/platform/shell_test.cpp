@@ -1,0 +1,57 @@
+#include "platform/shell.h"
+#include "temp_drive.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+namespace avrtazu {
+namespace {
+
+using namespace std::chrono_literals;
+
+class ShellTest : public ::testing::Test {
+protected:
+    void TearDown() override { Shell::setOpener("xdg-open"); }
+    test::TempDrive drive;
+};
+
+TEST_F(ShellTest, OpensExistingDocumentsWithTheOpener) {
+    // The opener leaves the document it was given where the test can see it.
+    const std::string opener = drive.write(
+        "bin/opener", "#!/bin/sh\necho \"$1\" > \"$(dirname \"$0\")/opened.txt\"\n", true);
+    drive.write("doc/main.lis", "listing");
+    Shell::setOpener(opener);
+    struct Case {
+        const char* path;
+        int result;
+    } cases[] = {
+        {"C:\\doc\\missing.lis", Shell::fileNotFound},
+        {"Q:\\doc\\main.lis", Shell::fileNotFound},
+        {"C:\\doc\\main.lis", Shell::started},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Shell::open(c.path), c.result) << c.path;
+    }
+    EXPECT_GT(Shell::started, 32);
+    // The opener runs detached; wait for it as a hang guard only.
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (!std::filesystem::exists(drive.linux("bin/opened.txt")) &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(10ms);
+    }
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(drive.read("bin/opened.txt"), drive.linux("doc/main.lis") + "\n");
+}
+
+TEST_F(ShellTest, MissingOpenerMeansNoAssociation) {
+    drive.write("doc.txt", "x");
+    Shell::setOpener("no-such-opener-program");
+    EXPECT_EQ(Shell::open("C:\\doc.txt"), Shell::noAssociation);
+    EXPECT_EQ(Shell::opener(), "no-such-opener-program");
+}
+
+} // namespace
+} // namespace avrtazu
