@@ -1,0 +1,292 @@
+#include "avr/compiler_driver.h"
+
+#include "avr/dependency_file.h"
+#include "avr/elf_sections.h"
+#include "avr/memory_check.h"
+#include "avr/switch_parser.h"
+#include "common/process_runner.h"
+#include "platform/drive_map.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+namespace avrtazu {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A path from the GNU tools, relative to the current folder or absolute, as a Windows path.
+std::string windowsPath(const std::string& path) {
+    fs::path full(path);
+    if (full.is_relative()) {
+        std::error_code error;
+        full = fs::current_path(error) / full;
+    }
+    return DriveMap::toWindows(full.lexically_normal().string());
+}
+
+std::optional<std::string> readFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return std::nullopt;
+    }
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+bool writeFile(const std::string& path, const std::string& text) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << text;
+    return static_cast<bool>(file);
+}
+
+// The file name without its folder (Windows or Linux) and without the last extension.
+std::string stemOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of("\\/");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::size_t dot = name.find_last_of('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+std::string trimmedLine(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+} // namespace
+
+CompilerDriver::CompilerDriver(AvrTools tools)
+    : tools_(std::move(tools)), converter_(windowsPath) {}
+
+void CompilerDriver::print(const std::string& line) {
+    std::fputs(line.c_str(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+void CompilerDriver::error(const std::string& message) {
+    print("!E " + message);
+    failed_ = true;
+}
+
+bool CompilerDriver::runTool(const std::string& program, const std::vector<std::string>& arguments,
+                             const std::string& failure) {
+    const ProcessResult result = ProcessRunner::runCaptured(program, arguments);
+    if (!result.started) {
+        error("cannot start " + program + ": " + result.failure);
+        return false;
+    }
+    bool reported = false;
+    for (const std::string& line : converter_.convertAll(result.output)) {
+        print(line);
+        reported = reported || DiagnosticConverter::isErrorLine(line);
+    }
+    failed_ = failed_ || reported;
+    if (result.exitCode != 0 && !reported) {
+        error(failure + " (exit status " + std::to_string(result.exitCode) + ")");
+    }
+    return result.exitCode == 0 && !reported;
+}
+
+bool CompilerDriver::supportsMcu(const std::string& mcu) {
+    // avr-gcc 5 and later describe each device it knows in a device-specs file.
+    const auto ask = [this](const std::string& name) {
+        const ProcessResult result =
+            ProcessRunner::runCaptured(tools_.gcc, {"-print-file-name=" + name});
+        return result.exitCode == 0 ? trimmedLine(result.output) : name;
+    };
+    const std::string specs = "device-specs/specs-" + mcu;
+    if (ask(specs) != specs) {
+        return true;
+    }
+    // A compiler without device-specs files knows its devices by itself: trust the table.
+    return ask("device-specs") == "device-specs";
+}
+
+int CompilerDriver::run(const std::vector<std::string>& arguments) {
+    const TazuOptions options = SwitchParser::parse(
+        arguments, [](const std::string& name) { return readFile(DriveMap::toLinux(name)); });
+    for (const std::string& message : options.errors) {
+        error(message);
+    }
+    if (failed_) {
+        return 1;
+    }
+    if (options.inputs.empty()) {
+        error(options.compileOnly ? "no source file to compile" : "no object file to link");
+        return 1;
+    }
+    const McuChoice choice =
+        GccCommand::chooseMcu(options, [this](const std::string& mcu) { return supportsMcu(mcu); });
+    if (!choice.fallbackNote.empty()) {
+        print("!W " + choice.fallbackNote);
+    }
+    if (options.compileOnly) {
+        for (const std::string& source : options.inputs) {
+            compile(options, choice.mcu, source);
+        }
+    } else {
+        link(options, choice.mcu);
+    }
+    return failed_ ? 1 : 0;
+}
+
+bool CompilerDriver::compile(const TazuOptions& options, const std::string& mcu,
+                             const std::string& source) {
+    const std::string sourcePath = DriveMap::toLinux(source);
+    std::error_code fileError;
+    if (sourcePath.empty() || !fs::is_regular_file(sourcePath, fileError)) {
+        error("cannot open source file " + source);
+        return false;
+    }
+    const std::string stem = stemOf(source);
+    fs::create_directories("dep", fileError);
+    CompileJob job;
+    job.source = sourcePath;
+    job.object = stem + ".o";
+    job.dependencyFile = "dep/" + stem + ".o.d.gcc";
+    job.listingFile = stem + ".lst";
+    const bool compiled =
+        runTool(tools_.gcc, GccCommand::compile(options, mcu, job, DriveMap::toLinux),
+                "compiling " + source + " failed");
+    if (compiled) {
+        const auto gccList = readFile(job.dependencyFile);
+        if (gccList) {
+            const std::string folder = fs::current_path(fileError).string();
+            writeFile("dep/" + stem + ".o.d",
+                      DependencyFile::convert(*gccList, folder, [](const std::string& path) {
+                          return DriveMap::toWindows(path);
+                      }));
+        }
+    }
+    fs::remove(job.dependencyFile, fileError);
+    return compiled;
+}
+
+bool CompilerDriver::buildHelper(const TazuOptions& options, const std::string& mcu,
+                                 const std::string& source, const std::string& object,
+                                 const std::vector<std::string>& defines) {
+    std::vector<std::string> arguments{"-mmcu=" + mcu, "-c", "-Os", "-fdiagnostics-color=never",
+                                       "-fno-diagnostics-show-caret"};
+    for (const std::string& definition : defines) {
+        arguments.push_back("-D" + definition);
+    }
+    if (options.debugInfo) {
+        arguments.push_back("-g");
+    }
+    arguments.insert(arguments.end(), {"-o", object, tools_.libraryFolder + "/" + source});
+    return runTool(tools_.gcc, arguments, "building the start-up helper " + source + " failed");
+}
+
+bool CompilerDriver::link(const TazuOptions& options, const std::string& mcu) {
+    LinkJob job;
+    std::error_code fileError;
+    for (const std::string& input : options.inputs) {
+        const std::string path = DriveMap::toLinux(input);
+        if (path.empty() || !fs::is_regular_file(path, fileError)) {
+            error("cannot open object file " + input);
+            continue;
+        }
+        job.inputs.push_back(path);
+    }
+    std::string base = options.outputBase;
+    if (base.empty()) {
+        base = stemOf(options.inputs.front());
+    }
+    base = DriveMap::toLinux(base);
+    for (const std::string& folder : options.libraryFolders) {
+        job.libraryFolders.push_back(DriveMap::toLinux(folder));
+    }
+    job.libraryFolders.push_back(tools_.libraryFolder);
+
+    if (!options.startupFile.empty()) {
+        if (GccCommand::isExternalRamStartup(options.startupFile)) {
+            const bool wait = options.externalRamFast.value_or(1) == 0;
+            if (buildHelper(options, mcu, "xram_init.c", "tazu_xram.o",
+                            {std::string("TAZU_XRAM_WAIT=") + (wait ? "1" : "0")})) {
+                job.extraObjects.push_back("tazu_xram.o");
+            }
+        } else if (!GccCommand::isStandardStartup(options.startupFile)) {
+            std::vector<std::string> candidates{DriveMap::toLinux(options.startupFile)};
+            for (const std::string& folder : job.libraryFolders) {
+                candidates.push_back(folder + "/" + options.startupFile);
+            }
+            for (const std::string& candidate : candidates) {
+                if (!candidate.empty() && fs::is_regular_file(candidate, fileError)) {
+                    job.startupObject = candidate;
+                    break;
+                }
+            }
+            if (job.startupObject.empty()) {
+                error("start-up file " + options.startupFile + " not found");
+            }
+        }
+    }
+    if (options.studioIo && buildHelper(options, mcu, "studio_io.c", "tazu_studio.o", {})) {
+        job.extraObjects.push_back("tazu_studio.o");
+    }
+    if (failed_) {
+        return false;
+    }
+
+    job.elf = base + ".cof";
+    job.map = base + ".mp";
+    const std::string hexFile = base + ".hex";
+    fs::remove(hexFile, fileError);
+    const std::string failure = "linking " + base + " failed";
+    if (!runTool(tools_.gcc, GccCommand::link(options, mcu, job, false), failure)) {
+        return false;
+    }
+    auto image = ElfImage::read(job.elf);
+    // Only a program that prints needs the printf of its library switch; forcing it into every
+    // program would cost a kilobyte of flash for nothing.
+    if (image && image->hasSymbol("vfprintf") && options.printf != PrintfKind::Long) {
+        if (!runTool(tools_.gcc, GccCommand::link(options, mcu, job, true), failure)) {
+            return false;
+        }
+        image = ElfImage::read(job.elf);
+    }
+
+    const ProcessResult listing =
+        ProcessRunner::runCaptured(tools_.objdump, GccCommand::listing(job.elf));
+    if (!listing.started || listing.exitCode != 0 || !writeFile(base + ".lis", listing.output)) {
+        error("cannot write the listing " + windowsPath(base + ".lis"));
+    }
+
+    if (!image) {
+        error("cannot read the linked program " + windowsPath(job.elf));
+        return false;
+    }
+    const MemoryUse use = MemoryUse::of(*image);
+    const MemoryReport report = MemoryCheck::check(options, use);
+    for (const std::string& message : report.errors) {
+        error(message);
+    }
+    if (options.summaryLevel > 0) {
+        for (const std::string& line : report.summary) {
+            print(line);
+        }
+    }
+    // A program that does not fit gets no HEX file, so nothing half-made is programmed.
+    if (!report.errors.empty()) {
+        return false;
+    }
+    if (options.format != OutputFormat::CoffOnly) {
+        runTool(tools_.objcopy, GccCommand::hex(options, job.elf, hexFile),
+                "writing " + windowsPath(hexFile) + " failed");
+        if (use.eepromBytes > 0) {
+            runTool(tools_.objcopy, GccCommand::eepromHex(job.elf, base + ".eep.hex"),
+                    "writing the EEPROM contents failed");
+        }
+    }
+    return !failed_;
+}
+
+} // namespace avrtazu

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "avr/diagnostic_converter.h"
+#include "avr/gcc_command.h"
+#include "avr/tazu_options.h"
+
+#include <string>
+#include <vector>
+
+namespace avrtazu {
+
+// Where the GNU AVR programs and the toolchain's own library folder are.
+struct AvrTools {
+    std::string gcc;
+    std::string objcopy;
+    std::string objdump;
+    // The toolchain's lib folder (start-up helpers), as a Linux path.
+    std::string libraryFolder;
+};
+
+// The compiler driver: compiles sources to objects with their dependency files, or links
+// objects into the debug object, the Intel HEX file, the listing and the map, and prints every
+// diagnostic as a "!E" or "!W" line.
+class CompilerDriver {
+public:
+    explicit CompilerDriver(AvrTools tools);
+
+    // Returns the exit status: 0 when no error was reported, 1 otherwise.
+    int run(const std::vector<std::string>& arguments);
+
+private:
+    bool compile(const TazuOptions& options, const std::string& mcu, const std::string& source);
+    bool link(const TazuOptions& options, const std::string& mcu);
+    bool buildHelper(const TazuOptions& options, const std::string& mcu, const std::string& source,
+                     const std::string& object, const std::vector<std::string>& defines);
+    bool runTool(const std::string& program, const std::vector<std::string>& arguments,
+                 const std::string& failure);
+    bool supportsMcu(const std::string& mcu);
+    void error(const std::string& message);
+    void print(const std::string& line);
+
+    AvrTools tools_;
+    DiagnosticConverter converter_;
+    bool failed_ = false;
+};
+
+} // namespace avrtazu

@@ -1,0 +1,42 @@
+// tazuavr: the toolchain's C compiler driver, built on avr-gcc.
+
+#include "avr/compiler_driver.h"
+#include "common/toolchain_layout.h"
+#include "platform/program_locator.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+    using namespace avrtazu;
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (arguments.empty() || arguments.front() == "--help" || arguments.front() == "/?") {
+        std::puts("Usage: tazuavr -c [switches] source...      compile to objects\n"
+                  "       tazuavr -o base [switches] objects   link base.cof, base.hex,\n"
+                  "                                            base.lis and base.mp\n"
+                  "The switches are described in Help\\TAZUAVR\\wwhelp.htm.");
+        return arguments.empty() ? 1 : 0;
+    }
+    // The GNU tools' messages in plain ASCII, which is what the output reader expects.
+    ::setenv("LC_ALL", "C", 1);
+
+    std::vector<std::string> folders = ProgramLocator::searchFolders();
+    folders.push_back("/usr/bin");
+    AvrTools tools;
+    const auto locate = [&folders](const char* name) {
+        return ProgramLocator::find(name, folders);
+    };
+    tools.gcc = locate("avr-gcc");
+    tools.objcopy = locate("avr-objcopy");
+    tools.objdump = locate("avr-objdump");
+    tools.libraryFolder = ToolchainLayout::libFolder();
+    if (tools.gcc.empty() || tools.objcopy.empty() || tools.objdump.empty()) {
+        std::puts("!E avr-gcc, avr-objcopy or avr-objdump not found: install gcc-avr, "
+                  "binutils-avr and avr-libc");
+        return 1;
+    }
+    CompilerDriver driver(tools);
+    return driver.run(arguments);
+}

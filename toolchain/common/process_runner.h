@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace avrtazu {
+
+// What became of one child program.
+struct ProcessResult {
+    bool started = false;
+    // The exit status; 128 + the signal number for a child killed by a signal.
+    int exitCode = -1;
+    // Standard output and standard error together, when captured.
+    std::string output;
+    // Why the child could not be started.
+    std::string failure;
+};
+
+// Runs a program to its end. The toolchain's programs run their children one at a time and
+// wait for each, so nothing here is asynchronous.
+class ProcessRunner {
+public:
+    // The child writes where this process writes.
+    static ProcessResult runPassThrough(const std::string& program,
+                                        const std::vector<std::string>& arguments);
+    // The child's standard output and standard error are collected into the result.
+    static ProcessResult runCaptured(const std::string& program,
+                                     const std::vector<std::string>& arguments);
+};
+
+} // namespace avrtazu

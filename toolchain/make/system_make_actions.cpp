@@ -1,0 +1,78 @@
+#include "make/system_make_actions.h"
+
+#include "common/command_words.h"
+#include "common/process_runner.h"
+#include "common/toolchain_layout.h"
+#include "make/del_command.h"
+#include "platform/drive_map.h"
+#include "platform/program_locator.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <system_error>
+
+namespace avrtazu {
+
+namespace {
+
+std::string lowerCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+} // namespace
+
+SystemMakeActions::SystemMakeActions() : folders_(ProgramLocator::searchFolders()) {
+    // The toolchain's own folder comes last, so its tools are found even on a bare PATH.
+    const std::string own = ToolchainLayout::binFolder();
+    if (!own.empty()) {
+        folders_.push_back(own);
+    }
+}
+
+std::optional<std::filesystem::file_time_type> SystemMakeActions::timeOf(const std::string& name) {
+    const std::string path = DriveMap::toLinux(name);
+    if (path.empty()) {
+        return std::nullopt;
+    }
+    std::error_code error;
+    const auto time = std::filesystem::last_write_time(path, error);
+    if (error) {
+        return std::nullopt;
+    }
+    return time;
+}
+
+int SystemMakeActions::run(const std::string& command) {
+    const std::vector<std::string> words = CommandWords::split(command);
+    if (words.empty()) {
+        return 0;
+    }
+    const std::string name = lowerCase(words.front());
+    const std::vector<std::string> arguments(words.begin() + 1, words.end());
+    if (name == "del" || name == "erase") {
+        DelCommand::run(arguments);
+        return 0;
+    }
+    const std::string program = ProgramLocator::find(words.front(), folders_);
+    if (program.empty()) {
+        say("tazumake: " + words.front() + ": No such file or directory");
+        return 127;
+    }
+    const ProcessResult result = ProcessRunner::runPassThrough(program, arguments);
+    if (!result.started) {
+        say("tazumake: " + words.front() + ": " + result.failure);
+        return 127;
+    }
+    return result.exitCode;
+}
+
+void SystemMakeActions::say(const std::string& line) {
+    std::fputs(line.c_str(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+} // namespace avrtazu

@@ -1,0 +1,86 @@
+// tazumake: the toolchain's make tool. Reads "Makefile" in the current folder (or the file of
+// -f), and brings the targets named on the command line, or the first target, up to date.
+
+#include "make/make_runner.h"
+#include "make/makefile_reader.h"
+#include "make/system_make_actions.h"
+#include "platform/drive_map.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+int stop(const std::string& reason) {
+    std::cout << "tazumake: *** Error: " << reason << std::endl;
+    std::cout << "tazumake: *** Stop." << std::endl;
+    return 2;
+}
+
+void usage() {
+    std::cout << "Usage: tazumake [-f makefile] [-C folder] [NAME=value ...] [target ...]\n"
+                 "Makes the targets of the Makefile in the current folder; without a target,\n"
+                 "the first target of the Makefile.\n";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace avrtazu;
+    std::string makefileName = "Makefile";
+    std::vector<std::string> goals;
+    std::vector<std::pair<std::string, std::string>> overrides;
+
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "-h" || argument == "--help" || argument == "/?") {
+            usage();
+            return 0;
+        }
+        if (argument == "-f" || argument == "-C") {
+            if (i + 1 >= argc) {
+                return stop("option " + argument + " requires an argument");
+            }
+            const std::string value = argv[++i];
+            if (argument == "-f") {
+                makefileName = value;
+            } else if (::chdir(DriveMap::toLinux(value).c_str()) != 0) {
+                return stop("cannot change to folder " + value);
+            }
+        } else if (!argument.empty() && argument.front() == '-') {
+            return stop("unknown option " + argument);
+        } else if (const std::size_t equals = argument.find('='); equals != std::string::npos) {
+            overrides.emplace_back(argument.substr(0, equals), argument.substr(equals + 1));
+        } else {
+            goals.push_back(argument);
+        }
+    }
+
+    std::ifstream file(DriveMap::toLinux(makefileName), std::ios::binary);
+    if (!file) {
+        return stop("cannot read " + makefileName + ": No such file or directory");
+    }
+    std::ostringstream text;
+    text << file.rdbuf();
+
+    Makefile makefile;
+    for (const auto& [name, value] : overrides) {
+        makefile.overrideVariable(name, value);
+    }
+    try {
+        MakefileReader::read(text.str(), makefile);
+    } catch (const MakefileError& error) {
+        std::cout << "tazumake: " << makefileName << ":" << error.line()
+                  << ": *** Error: " << error.what() << "." << std::endl;
+        std::cout << "tazumake: *** Stop." << std::endl;
+        return 2;
+    }
+    SystemMakeActions actions;
+    MakeRunner runner(makefile, actions);
+    return runner.make(goals);
+}
