@@ -279,6 +279,13 @@ BatchRunner::Flow BatchRunner::runCommand(std::string line) {
         }
         return runProgram(words, words[0], redirections, true);
     }
+    // Control flow is beyond this runner; saying so beats "not recognized".
+    static const char* const unsupported[] = {"if", "for", "goto", "shift", "start"};
+    if (std::find(std::begin(unsupported), std::end(unsupported), name) != std::end(unsupported)) {
+        err_ << word << " is not supported by this batch-file runner.\n";
+        errorLevel_ = 1;
+        return Flow::Next;
+    }
     if (line.find('|') != std::string::npos) {
         err_ << "Pipes are not supported by this batch-file runner.\n";
         errorLevel_ = 1;

@@ -100,6 +100,23 @@ TEST_F(BatchRunnerTest, UnknownCommandsAreReportedLikeTheCommandProcessor) {
     }
 }
 
+TEST_F(BatchRunnerTest, UnsupportedCommandsAndPipesAreNamed) {
+    struct Case {
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {"@echo off\nIF EXIST x echo y\n", "IF is not supported by this batch-file runner.\n"},
+        {"@echo off\ngoto end\n", "goto is not supported by this batch-file runner.\n"},
+        {"@echo off\nsort | more\n", "Pipes are not supported by this batch-file runner.\n"},
+    };
+    for (const auto& c : cases) {
+        std::ostringstream messages;
+        BatchRunner fresh(out, messages);
+        EXPECT_EQ(fresh.runText(c.text, {"t.bat"}), 1) << c.text;
+        EXPECT_EQ(messages.str(), c.message) << c.text;
+    }
+}
+
 TEST_F(BatchRunnerTest, MissingFolderOrFileIsReported) {
     EXPECT_EQ(run("@echo off\npushd C:\\does\\not\\exist\\\n"), 1);
     EXPECT_EQ(err.str(), "The system cannot find the path specified.\n");

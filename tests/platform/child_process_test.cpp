@@ -234,6 +234,30 @@ TEST(ChildProcessTest, BatchFilesRunThroughTheRunner) {
     EXPECT_EQ(child.exitCode(), 2);
 }
 
+TEST(ChildProcessTest, BatchRunnerStatusReachesTheCaller) {
+    TempDrive drive;
+    struct Case {
+        const char* text;
+        std::string output;
+        int exitCode;
+    } cases[] = {
+        {"@echo off\r\nsh -c \"exit 300\"\r\n", "", 300 % 256},
+        {"@echo off\r\nexit /b 12\r\n", "", 12},
+        // Nine thousand and nine does not fit an exit status here: the shells' 127 stands in.
+        {"@echo off\r\ntazumake \r\n",
+         "'tazumake' is not recognized as an internal or external command, operable program or "
+         "batch file.\n",
+         127},
+    };
+    for (const auto& c : cases) {
+        drive.write("t.bat", c.text);
+        ChildProcess child;
+        ASSERT_TRUE(child.start("\"C:\\t.bat\"")) << c.text;
+        EXPECT_EQ(outputUntilEnd(child), c.output) << c.text;
+        EXPECT_EQ(child.exitCode(), c.exitCode) << c.text;
+    }
+}
+
 TEST(ChildProcessTest, TerminatingABatchRunEndsTheProgramItRuns) {
     TempDrive drive;
     drive.write("run.bat", "@echo off\r\nsh -c \"sleep 100 & echo $!; sleep 100\"\r\n");

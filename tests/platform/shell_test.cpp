@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
 #include <thread>
 
 namespace avrtazu {
@@ -37,13 +36,13 @@ TEST_F(ShellTest, OpensExistingDocumentsWithTheOpener) {
     }
     EXPECT_GT(Shell::started, 32);
     // The opener runs detached; wait for it as a hang guard only.
+    const std::string expected = drive.linux("doc/main.lis") + "\n";
     const auto deadline = std::chrono::steady_clock::now() + 60s;
-    while (!std::filesystem::exists(drive.linux("bin/opened.txt")) &&
+    while (drive.read("bin/opened.txt") != expected &&
            std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(10ms);
     }
-    std::this_thread::sleep_for(50ms);
-    EXPECT_EQ(drive.read("bin/opened.txt"), drive.linux("doc/main.lis") + "\n");
+    EXPECT_EQ(drive.read("bin/opened.txt"), expected);
 }
 
 TEST_F(ShellTest, MissingOpenerMeansNoAssociation) {
