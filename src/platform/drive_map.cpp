@@ -105,16 +105,14 @@ std::string DriveMap::toWindows(const std::string& linuxPath) {
             bestLength = folder.size();
         }
     }
-    if (bestLength == 0 && table().count('Z') == 0) {
-        // Z: unmapped and no other drive fits: the file is out of reach, name it anyway.
-        bestLetter = 'Z';
-    }
     std::string rest = path.substr(bestLength);
     if (rest.empty()) {
         rest = "/";
     }
     std::replace(rest.begin(), rest.end(), '/', '\\');
-    return std::string(1, bestLetter) + ":" + rest;
+    std::string windowsPath{bestLetter, ':'};
+    windowsPath.append(rest);
+    return windowsPath;
 }
 
 } // namespace avrtazu
