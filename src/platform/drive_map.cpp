@@ -105,13 +105,13 @@ std::string DriveMap::toWindows(const std::string& linuxPath) {
             bestLength = folder.size();
         }
     }
-    std::string rest = path.substr(bestLength);
-    if (rest.empty()) {
-        rest = "/";
-    }
-    std::replace(rest.begin(), rest.end(), '/', '\\');
     std::string windowsPath{bestLetter, ':'};
-    windowsPath.append(rest);
+    if (bestLength == path.size()) {
+        windowsPath.push_back('\\');
+    } else {
+        windowsPath.append(path, bestLength);
+    }
+    std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
     return windowsPath;
 }
 
