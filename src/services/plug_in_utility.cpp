@@ -1,8 +1,10 @@
 #include "services/plug_in_utility.h"
 
 #include "services/bstr.h"
+#include "services/dependency_scan.h"
 #include "services/object_registry.h"
 #include "services/plugin_hub.h"
+#include "services/toolchain_locator.h"
 
 #include "platform/system_error_text.h"
 
@@ -18,7 +20,7 @@ namespace {
 PlugInUtility* theInstance = nullptr;
 
 PlugInUtility::ToolchainLocator& locatorSlot() {
-    static PlugInUtility::ToolchainLocator locator;
+    static PlugInUtility::ToolchainLocator locator = &ToolchainLocator::locate;
     return locator;
 }
 
@@ -89,6 +91,10 @@ void PlugInUtility::locateToolchain() {
     if (locator) {
         locator(*this);
     }
+}
+
+std::vector<SourceFile> PlugInUtility::getExternalHeaderFiles(const Project& project) {
+    return DependencyScan::externalHeaderFiles(project);
 }
 
 void PlugInUtility::logInfo(const std::string& message) {

@@ -1,15 +1,18 @@
 #pragma once
 
+#include "model/source_file.h"
 #include "platform/log_sink.h"
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace avrtazu {
 
 class IGuiWorks;
 class IPluginHub;
+class Project;
 
 // The process-wide holder of the toolchain locations, the host's hub and works, and the log
 // channel. Created on first use; lives until the process ends. While it exists it is the
@@ -27,7 +30,8 @@ public:
     static bool exists();
     // Destroys the instance so that the next instance() starts afresh. Tests only.
     static void resetForTesting();
-    // The discovery that creation and locateToolchain run; the build layer supplies it.
+    // The discovery that creation and locateToolchain run; the registry search of
+    // ToolchainLocator until replaced. An empty function turns discovery off.
     static void setToolchainLocator(ToolchainLocator locator);
 
     PlugInUtility(const PlugInUtility&) = delete;
@@ -51,6 +55,9 @@ public:
 
     // Runs the toolchain locator, if one is set.
     void locateToolchain();
+
+    // Headers the project's sources include that are not project headers (DependencyScan).
+    std::vector<SourceFile> getExternalHeaderFiles(const Project& project);
 
     void logInfo(const std::string& message);
     void logWarning(const std::string& message);

@@ -1,0 +1,278 @@
+#include "build/redirect.h"
+
+#include "services/bstr.h"
+#include "services/gui_works.h"
+
+#include "platform/child_process.h"
+#include "platform/message_pump.h"
+#include "platform/system_error_text.h"
+#include "platform/toolchain_contract.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <string_view>
+#include <thread>
+
+namespace avrtazu {
+
+namespace contract = toolchain_contract;
+
+namespace {
+
+// One read takes at most this many bytes, leaving room for the terminator of a C text.
+constexpr std::size_t kReadBufferSize = 8192;
+constexpr std::size_t kReadLimit = kReadBufferSize - 1;
+
+// An idle wait looks at the pipe this often, so that a writer blocked on a full pipe is
+// released at once instead of after the whole poll interval.
+constexpr std::chrono::milliseconds kIdleSlice{2};
+
+constexpr std::string_view kPausePrompt = "Press any key to continue . . .";
+constexpr std::string_view kCancelledText =
+    "\r\nCancelled.\r\n\r\nProcess terminated successfully.\r\n";
+
+bool contains(const std::string& line, std::string_view word) {
+    return line.find(word) != std::string::npos;
+}
+
+bool containsAny(const std::string& line, std::initializer_list<std::string_view> words) {
+    return std::any_of(words.begin(), words.end(),
+                       [&line](std::string_view word) { return contains(line, word); });
+}
+
+std::string format(const char* pattern, int first, int second = 0) {
+    char buffer[128];
+    std::snprintf(buffer, sizeof buffer, pattern, first, second);
+    return buffer;
+}
+
+} // namespace
+
+CRedirect::CRedirect(const std::string& commandLine, IGuiWorks* host,
+                     const std::optional<std::string>& workingDirectory)
+    : m_host(host), m_commandLine(commandLine), m_workingDirectory(workingDirectory) {}
+
+CRedirect::~CRedirect() = default;
+
+void CRedirect::cancel() {
+    m_cancel = true;
+}
+
+CRedirect::LineClass CRedirect::classify(const std::string& line) {
+    if (containsAny(line, {"warning", contract::kWarningMarker})) {
+        return {kOutputWarning, contains(line, contract::kWarningMarker), false};
+    }
+    if (containsAny(line, {"error", contract::kErrorMarker, "Error", "Stop", "No such file",
+                           "undefined reference"})) {
+        return {kOutputError, false, contains(line, contract::kErrorMarker)};
+    }
+    if (contains(line, contract::kCompilerCommand)) {
+        return {kOutputToolLine, false, false};
+    }
+    return {kOutputPlain, false, false};
+}
+
+std::string CRedirect::summary(int runKind, int errors, int warnings) {
+    switch (runKind) {
+    case kRunBuild:
+        return errors == 0
+                   ? format("Build succeeded with %d Warnings...", warnings)
+                   : format("Build failed with %d errors and %d warnings...", errors, warnings);
+    case kRunMake:
+        return errors == 0
+                   ? format("Make succeeded with %d Warnings...", warnings)
+                   : format("Make failed with %d errors and %d warnings...", errors, warnings);
+    case kRunClean:
+        return "Successfully cleaned the project";
+    default:
+        return {};
+    }
+}
+
+bool CRedirect::run(int runKind) {
+    ChildProcess child;
+    errno = 0;
+    if (!child.start("\"" + m_commandLine + "\"", m_workingDirectory)) {
+        const int code = errno;
+        // Starting makes the pipe first; running out of descriptors is where that fails.
+        const bool pipeFailed = code == EMFILE || code == ENFILE;
+        report(pipeFailed ? "Error creating pipe" : "Error creating process", code);
+        return false;
+    }
+
+    readUntilEnd(child);
+    flushPending();
+
+    // The child's thread and process need no handles of their own here, and the pipe's write
+    // end was closed as soon as the child had it; the read end is left.
+    if (!child.close()) {
+        report("Error closing pipe read handle.", errno);
+    }
+
+    const std::string line = summary(runKind, m_errorCount, m_warningCount);
+    if (!line.empty()) {
+        send(line, kOutputPlain);
+    }
+    return m_errorCount == 0;
+}
+
+CRedirect::LoopEnd CRedirect::readUntilEnd(ChildProcess& child) {
+    for (;;) {
+        const std::optional<std::size_t> waiting = child.bytesAvailable();
+        if (!waiting) {
+            report("PeekNamedPipe fialed", errno);
+            return LoopEnd::Failed;
+        }
+        if (*waiting > 0) {
+            if (!readOnce(child)) {
+                return LoopEnd::Failed;
+            }
+        } else if (child.hasEnded()) {
+            // What the child wrote before it ended is all in the pipe by now.
+            return drain(child) ? LoopEnd::ChildEnded : LoopEnd::Failed;
+        }
+        MessagePump::pump();
+        if (m_cancel) {
+            terminate(child);
+            return LoopEnd::Cancelled;
+        }
+        if (*waiting == 0) {
+            idleWait(child);
+        }
+    }
+}
+
+bool CRedirect::readOnce(ChildProcess& child) {
+    char buffer[kReadBufferSize];
+    const std::optional<std::size_t> got = child.read(buffer, kReadLimit);
+    if (!got) {
+        report("ReadFile fialed", errno);
+        return false;
+    }
+    takeOutput(std::string(buffer, *got));
+    return true;
+}
+
+bool CRedirect::drain(ChildProcess& child) {
+    const std::optional<std::size_t> waiting = child.bytesAvailable();
+    if (!waiting) {
+        report("PeekNamedPipe fialed", errno);
+        return false;
+    }
+    // Only what is there now: a process that outlived the child and keeps the pipe open must
+    // not hold the run.
+    std::size_t left = *waiting;
+    char buffer[kReadBufferSize];
+    while (left > 0) {
+        const std::optional<std::size_t> got =
+            child.read(buffer, std::min<std::size_t>(kReadLimit, left));
+        if (!got) {
+            report("ReadFile fialed", errno);
+            return false;
+        }
+        if (*got == 0) {
+            break;
+        }
+        takeOutput(std::string(buffer, *got));
+        left -= std::min(left, *got);
+    }
+    return true;
+}
+
+void CRedirect::idleWait(ChildProcess& child) {
+    const auto deadline = std::chrono::steady_clock::now() + m_pollInterval;
+    for (;;) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline) {
+            return;
+        }
+        std::this_thread::sleep_for(
+            std::min<std::chrono::steady_clock::duration>(kIdleSlice, deadline - now));
+        const std::optional<std::size_t> waiting = child.bytesAvailable();
+        if (!waiting || *waiting > 0 || child.hasEnded()) {
+            return;
+        }
+    }
+}
+
+void CRedirect::terminate(ChildProcess& child) {
+    if (!child.terminate()) {
+        report("Error terminating process.", errno);
+        return;
+    }
+    // Output written before the end still belongs before the notice.
+    drain(child);
+    flushPending();
+    splitLines(std::string(kCancelledText));
+}
+
+void CRedirect::takeOutput(std::string text) {
+    std::replace(text.begin(), text.end(), '\b', ' ');
+    // The prompt may begin in the piece still waiting from the last read.
+    const std::size_t tail = std::min(m_pending.size(), kPausePrompt.size() - 1);
+    const std::string window = m_pending.substr(m_pending.size() - tail) + text;
+    const std::size_t prompt = window.find(kPausePrompt);
+    if (prompt != std::string::npos) {
+        if (prompt < tail) {
+            m_pending.erase(m_pending.size() - tail + prompt);
+            text.clear();
+        } else {
+            text.erase(prompt - tail);
+        }
+    }
+    splitLines(text);
+}
+
+void CRedirect::splitLines(const std::string& text) {
+    for (const char c : text) {
+        if (c == '\r') {
+            continue;
+        }
+        if (c == '\n') {
+            sendLine(m_pending);
+            m_pending.clear();
+        } else {
+            m_pending += c;
+        }
+    }
+}
+
+void CRedirect::flushPending() {
+    if (!m_pending.empty()) {
+        sendLine(m_pending);
+        m_pending.clear();
+    }
+}
+
+void CRedirect::sendLine(const std::string& line) {
+    const LineClass lineClass = classify(line);
+    if (lineClass.countsWarning) {
+        ++m_warningCount;
+    }
+    if (lineClass.countsError) {
+        ++m_errorCount;
+    }
+    send(line, lineClass.kind);
+}
+
+void CRedirect::send(const std::string& text, long kind) {
+    if (m_host != nullptr) {
+        m_host->AddOutputMessage(toWide(text), kind);
+    }
+}
+
+void CRedirect::report(const std::string& text, int errorCode) {
+    std::string message = text + "\r\n";
+    const std::string description = SystemError::text(errorCode);
+    // Codes the system has no text for come back as "Unknown error N".
+    if (description.empty() || description.rfind("Unknown error", 0) == 0) {
+        message += "No status because FormatMessage failed.\r\n";
+    } else {
+        message += description + "\r\n";
+    }
+    flushPending();
+    splitLines(message);
+}
+
+} // namespace avrtazu

@@ -1,0 +1,83 @@
+#include "services/dependency_scan.h"
+
+#include "services/output_directory.h"
+#include "services/plug_in_utility.h"
+
+#include "model/project.h"
+#include "platform/file_system.h"
+#include "platform/toolchain_contract.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace avrtazu {
+
+namespace contract = toolchain_contract;
+
+namespace {
+
+void takeWord(const std::string& word, const std::string& outputDirectory,
+              std::vector<SourceFile>& result) {
+    SourceFile header(word);
+    const std::string extension = header.extension();
+    if (extension != contract::kHeaderExtension && extension != contract::kHeaderExtensionUpper) {
+        return;
+    }
+    if (header.isRelative()) {
+        // The compiler ran in the output directory, so that is where relative names start.
+        header.setFullName(outputDirectory + header.fullName());
+    }
+    if (std::find(result.begin(), result.end(), header) == result.end()) {
+        result.push_back(header);
+    }
+}
+
+} // namespace
+
+void DependencyScan::collectHeaders(const std::string& text, const std::string& outputDirectory,
+                                    std::vector<SourceFile>& result) {
+    std::string word;
+    for (const char c : text) {
+        if (c == ' ' || c == '\n') {
+            if (!word.empty()) {
+                takeWord(word, outputDirectory, result);
+                word.clear();
+            }
+        } else {
+            word += c;
+        }
+    }
+    // A last word that nothing ends is not taken: the compiler always ends its lines.
+}
+
+std::vector<SourceFile> DependencyScan::externalHeaderFiles(const Project& project) {
+    const std::string output = outputDirectory(project);
+    const std::string dependencyFolder = output + std::string(contract::kDependencyFolder) + "\\";
+    if (!FileSystem::folderExists(dependencyFolder)) {
+        PlugInUtility::instance().logDebug("PlugInUtility::getExternalHeaderFiles",
+                                           "Dependency directory does not exist");
+        return {};
+    }
+
+    std::vector<SourceFile> result;
+    for (const SourceFile& source : project.srcFiles()) {
+        const std::string dependencyFile =
+            dependencyFolder + source.stem() + std::string(contract::kDependencySuffix);
+        if (!FileSystem::fileExists(dependencyFile)) {
+            continue;
+        }
+        if (const std::optional<std::string> text = FileSystem::readTextFile(dependencyFile)) {
+            collectHeaders(*text, output, result);
+        }
+    }
+
+    const auto isProjectHeader = [&project](const SourceFile& header) {
+        return std::any_of(
+            project.hdrFiles().begin(), project.hdrFiles().end(),
+            [&header](const SourceFile& own) { return own.name() == header.name(); });
+    };
+    result.erase(std::remove_if(result.begin(), result.end(), isProjectHeader), result.end());
+    return result;
+}
+
+} // namespace avrtazu
