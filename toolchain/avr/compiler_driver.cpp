@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <system_error>
 
@@ -123,17 +124,17 @@ int CompilerDriver::run(const std::vector<std::string>& arguments) {
         error(options.compileOnly ? "no source file to compile" : "no object file to link");
         return 1;
     }
-    const McuChoice choice =
-        GccCommand::chooseMcu(options, [this](const std::string& mcu) { return supportsMcu(mcu); });
-    if (!choice.fallbackNote.empty()) {
-        print("!W " + choice.fallbackNote);
-    }
     if (options.compileOnly) {
+        const McuChoice choice = GccCommand::chooseMcu(
+            options, [this](const std::string& mcu) { return supportsMcu(mcu); });
+        if (!choice.fallbackNote.empty()) {
+            print("!W " + choice.fallbackNote);
+        }
         for (const std::string& source : options.inputs) {
             compile(options, choice.mcu, source);
         }
     } else {
-        link(options, choice.mcu);
+        link(options);
     }
     return failed_ ? 1 : 0;
 }
@@ -179,13 +180,48 @@ bool CompilerDriver::buildHelper(const TazuOptions& options, const std::string& 
         arguments.push_back("-D" + definition);
     }
     if (options.debugInfo) {
-        arguments.push_back("-g");
+        arguments.push_back("-gdwarf-2");
     }
     arguments.insert(arguments.end(), {"-o", object, tools_.libraryFolder + "/" + source});
     return runTool(tools_.gcc, arguments, "building the start-up helper " + source + " failed");
 }
 
-bool CompilerDriver::link(const TazuOptions& options, const std::string& mcu) {
+std::string CompilerDriver::linkMcu(const TazuOptions& options,
+                                    const std::vector<std::string>& objects) {
+    if (options.device.empty()) {
+        std::set<std::string> recorded;
+        const std::string prefix = GccCommand::mcuSymbolPrefix;
+        for (const std::string& object : objects) {
+            const auto image = ElfImage::read(object);
+            if (!image) {
+                continue;
+            }
+            for (auto symbol = image->symbols.lower_bound(prefix);
+                 symbol != image->symbols.end() && symbol->rfind(prefix, 0) == 0; ++symbol) {
+                recorded.insert(symbol->substr(prefix.size()));
+            }
+        }
+        if (recorded.size() == 1) {
+            return *recorded.begin();
+        }
+        if (recorded.size() > 1) {
+            std::string names;
+            for (const std::string& mcu : recorded) {
+                names += (names.empty() ? "" : ", ") + mcu;
+            }
+            error("the objects were compiled for different devices: " + names);
+            return {};
+        }
+    }
+    const McuChoice choice =
+        GccCommand::chooseMcu(options, [this](const std::string& mcu) { return supportsMcu(mcu); });
+    if (!choice.fallbackNote.empty()) {
+        print("!W " + choice.fallbackNote);
+    }
+    return choice.mcu;
+}
+
+bool CompilerDriver::link(const TazuOptions& options) {
     LinkJob job;
     std::error_code fileError;
     for (const std::string& input : options.inputs) {
@@ -205,6 +241,10 @@ bool CompilerDriver::link(const TazuOptions& options, const std::string& mcu) {
         job.libraryFolders.push_back(DriveMap::toLinux(folder));
     }
     job.libraryFolders.push_back(tools_.libraryFolder);
+    const std::string mcu = linkMcu(options, job.inputs);
+    if (mcu.empty()) {
+        return false;
+    }
 
     if (!options.startupFile.empty()) {
         if (GccCommand::isExternalRamStartup(options.startupFile)) {

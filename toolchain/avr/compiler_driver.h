@@ -30,7 +30,9 @@ public:
 
 private:
     bool compile(const TazuOptions& options, const std::string& mcu, const std::string& source);
-    bool link(const TazuOptions& options, const std::string& mcu);
+    bool link(const TazuOptions& options);
+    // The MCU for the link: the device define's, else the one the objects were compiled for.
+    std::string linkMcu(const TazuOptions& options, const std::vector<std::string>& objects);
     bool buildHelper(const TazuOptions& options, const std::string& mcu, const std::string& source,
                      const std::string& object, const std::vector<std::string>& defines);
     bool runTool(const std::string& program, const std::vector<std::string>& arguments,

@@ -78,4 +78,17 @@ std::string DeviceTable::architecture(CoreKind core, bool extendedCalls, long pr
     return "avr2";
 }
 
+std::string DeviceTable::representative(const std::string& architecture) {
+    static const std::pair<const char*, const char*> devices[] = {
+        {"avr2", "at90s8515"},  {"avr25", "attiny85"}, {"avr3", "at43usb355"},
+        {"avr31", "atmega103"}, {"avr4", "atmega8"},   {"avr5", "atmega16"},
+        {"avr51", "atmega128"}, {"avr6", "atmega2560"}};
+    for (const auto& [name, device] : devices) {
+        if (architecture == name) {
+            return device;
+        }
+    }
+    return "at90s8515";
+}
+
 } // namespace avrtazu

@@ -24,6 +24,9 @@ public:
     // The avr-gcc architecture for a core, the "-xcall" switch and the program memory size in
     // bytes (0 when unknown).
     static std::string architecture(CoreKind core, bool extendedCalls, long programSize);
+    // A device of an architecture that stands in for a device avr-gcc cannot name ("Custom"):
+    // avr-libc has start-up code only per device, and the memory switches set the layout.
+    static std::string representative(const std::string& architecture);
 };
 
 } // namespace avrtazu

@@ -90,6 +90,7 @@ std::optional<std::string> DiagnosticConverter::convert(const std::string& line)
         }
         // The linker explains an overflow on several lines; the "overflowed by" line counts.
         if (kind.empty() && (message.find("is not within region") != std::string::npos ||
+                             message.find("will not fit in region") != std::string::npos ||
                              startsWith(message, "final link failed"))) {
             return message;
         }

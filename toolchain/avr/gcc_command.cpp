@@ -49,11 +49,13 @@ McuChoice GccCommand::chooseMcu(const TazuOptions& options,
         choice.mcu = device;
         return choice;
     }
-    choice.mcu = DeviceTable::architecture(options.core, options.extendedCalls,
-                                           options.programEnd.value_or(0));
+    const std::string architecture = DeviceTable::architecture(options.core, options.extendedCalls,
+                                                               options.programEnd.value_or(0));
+    choice.mcu = DeviceTable::representative(architecture);
     if (!device.empty()) {
         choice.fallbackNote = "avr-gcc does not know the device " + options.device +
-                              "; building for the architecture " + choice.mcu;
+                              "; building for " + choice.mcu + " (architecture " + architecture +
+                              ")";
     }
     return choice;
 }
@@ -81,8 +83,9 @@ std::vector<std::string> GccCommand::compile(const TazuOptions& options, const s
     if (options.strictness >= 2) {
         append(args, {"-Wextra", "-Wstrict-prototypes"});
     }
+    // avr-gcc would write STABS for a bare -g; debuggers and simulators want DWARF.
     if (options.debugInfo) {
-        args.push_back("-g");
+        args.push_back("-gdwarf-2");
     }
     if (!options.intSizedEnums) {
         args.push_back("-fshort-enums");
@@ -103,7 +106,8 @@ std::vector<std::string> GccCommand::compile(const TazuOptions& options, const s
         args.push_back("-U" + name);
     }
     std::string objectName = job.object.substr(job.object.find_last_of('/') + 1);
-    append(args, {"-MMD", "-MF", job.dependencyFile, "-MT", objectName});
+    append(args, {"-MMD", "-MF", job.dependencyFile, "-MT", objectName,
+                  std::string("-Wa,--defsym=") + mcuSymbolPrefix + mcu + "=0"});
     if (options.listing && !job.listingFile.empty()) {
         args.push_back("-Wa,-adhlns=" + job.listingFile);
     }
@@ -123,6 +127,16 @@ std::vector<std::string> GccCommand::link(const TazuOptions& options, const std:
         args.push_back("-L" + folder);
     }
     append(args, {"-Wl,-Map=" + job.map, "-Wl,--cref"});
+    // The memory switches decide what fits, and the overflow report names their areas, so the
+    // linker's own regions must never be the smaller ones.
+    append(args, {"-Wl,--defsym=__TEXT_REGION_LENGTH__=0x400000",
+                  "-Wl,--defsym=__EEPROM_REGION_LENGTH__=0x10000"});
+    if (options.dataArea) {
+        append(args, {"-Wl,--defsym=__DATA_REGION_ORIGIN__=" +
+                          hexNumber(0x800000 + options.dataArea->start),
+                      "-Wl,--defsym=__DATA_REGION_LENGTH__=" +
+                          hexNumber(0x10000 - options.dataArea->start)});
+    }
     if (options.vectorArea) {
         args.push_back("-Wl,--section-start=.text=" + hexNumber(options.vectorArea->start));
     }

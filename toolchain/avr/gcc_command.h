@@ -38,10 +38,14 @@ class GccCommand {
 public:
     using PathMapper = std::function<std::string(const std::string&)>;
 
-    // The device of the define when avr-gcc supports it, else the architecture of the core
-    // switches and the program memory size.
+    // The device of the define when avr-gcc supports it, else a device standing in for the
+    // architecture of the core switches and the program memory size.
     static McuChoice chooseMcu(const TazuOptions& options,
                                const std::function<bool(const std::string&)>& supports);
+
+    // Objects remember the MCU they were compiled for in a symbol of this name + the MCU, so
+    // the link, whose switches name no device, builds for the same one.
+    static constexpr const char* mcuSymbolPrefix = "__tazu_mcu_";
 
     // Folders in the options are Windows paths; mapPath turns them into Linux paths.
     static std::vector<std::string> compile(const TazuOptions& options, const std::string& mcu,
