@@ -88,6 +88,9 @@ INSTANTIATE_TEST_SUITE_P(
                        "/usr/bin/avr-ld: address 0x802000 of demo.cof section `.data' is not "
                        "within region `data'",
                        "address 0x802000 of demo.cof section `.data' is not within region `data'"},
+        DiagnosticCase{"LinkerWillNotFitIsPlain",
+                       "/usr/bin/avr-ld: demo.cof section `.text' will not fit in region `text'",
+                       "demo.cof section `.text' will not fit in region `text'"},
         DiagnosticCase{"LinkerWarning", "/usr/bin/avr-ld: warning: cannot find entry symbol",
                        "!W cannot find entry symbol"},
         DiagnosticCase{"DriverError", "avr-gcc: error: gone.c: No such file or directory",

@@ -238,6 +238,72 @@ TEST_F(ToolchainBuildTest, MissingSourceHasNoRule) {
     EXPECT_GE(run.count("Stop"), 1);
 }
 
+// Variants of the link line of the example, as other configurations write it.
+struct LinkVariantCase {
+    const char* name;
+    std::string cflags; // replaces the device and core part of CFLAGS
+    std::string lflags; // replaces LFLAGS
+    bool hex;
+    long textStart;
+    std::string symbol; // a symbol the program must have
+};
+
+class ToolchainLinkVariantTest : public ToolchainBuildTest,
+                                 public testing::WithParamInterface<LinkVariantCase> {};
+
+TEST_P(ToolchainLinkVariantTest, BuildsWhatTheSwitchesAskFor) {
+    const LinkVariantCase& c = GetParam();
+    std::string makefile = exampleMakefile;
+    const std::string oldCflags = "-DATMega16  -l -g -Mavr_enhanced ";
+    makefile.replace(makefile.find(oldCflags), oldCflags.size(), c.cflags);
+    const std::size_t lflags = makefile.find("LFLAGS =  ");
+    makefile.replace(lflags, makefile.find('\n', lflags) - lflags, "LFLAGS =  " + c.lflags);
+    {
+        TextFileWriter writer("C:\\work\\demo\\default\\Makefile");
+        writer << makefile;
+    }
+    const BuildRun run = build();
+    EXPECT_EQ(run.status, 0) << run.text();
+    EXPECT_EQ(run.count("!E"), 0) << run.text();
+    EXPECT_EQ(run.count("!W"), 0) << run.text();
+    EXPECT_TRUE(fs::exists(output("demo.cof"))) << run.text();
+    EXPECT_EQ(fs::exists(output("demo.hex")), c.hex);
+    const auto image = ElfImage::read(output("demo.cof").string());
+    ASSERT_TRUE(image);
+    ASSERT_NE(image->section(".text"), nullptr);
+    EXPECT_EQ(image->section(".text")->address, static_cast<std::uint32_t>(c.textStart));
+    EXPECT_TRUE(image->hasSymbol("__vectors"));
+    if (!c.symbol.empty()) {
+        EXPECT_TRUE(image->hasSymbol(c.symbol)) << c.symbol;
+    }
+}
+
+const char* const exampleLflags = "-e:0x4000 -ucrtatmega.o -bfunc_lit:0x54.0x4000 "
+                                  "-dram_end:0x45f -bdata:0x60.0x45f -dhwstk_size:16 "
+                                  "-beeprom:0.512 ";
+
+INSTANTIATE_TEST_SUITE_P(
+    Variants, ToolchainLinkVariantTest,
+    testing::Values(
+        LinkVariantCase{"CoffOnly", "-DATMega16  -l -g -Mavr_enhanced ",
+                        std::string("-g ") + exampleLflags + "-fcoff -S2 ", false, 0, ""},
+        LinkVariantCase{"IntelHexWithoutDebugInformation", "-DATMega16  -l -Mavr_enhanced ",
+                        std::string(exampleLflags) + "-fintelhex -F0xff -S2 ", true, 0, ""},
+        LinkVariantCase{"BootLoader", "-DATMega16  -l -g -Mavr_enhanced ",
+                        "-g -e:0x4000 -ucrtboot.o -bvector:0x3c00.0x4000 "
+                        "-bfunc_lit:0x3c54.0x4000 -dram_end:0x45f -bdata:0x60.0x45f "
+                        "-dhwstk_size:16 -beeprom:0.512 -fihx_coff -S2 ",
+                        true, 0x3c00, ""},
+        LinkVariantCase{"CustomDeviceByItsCore", " -l -g -Mavr_enhanced ",
+                        std::string("-g ") + exampleLflags + "-fihx_coff -S2 ", true, 0,
+                        "__tazu_mcu_atmega16"},
+        LinkVariantCase{"TerminalIo", "-DATMega16  -l -g -Mavr_enhanced ",
+                        std::string("-g ") + exampleLflags + "-fihx_coff -S2 -lstudio ", true, 0,
+                        "__tazu_studio_init"}),
+    [](const testing::TestParamInfo<LinkVariantCase>& info) {
+        return std::string(info.param.name);
+    });
+
 struct OverflowCase {
     const char* name;
     std::string declaration;
