@@ -97,6 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
                        "!E gone.c: No such file or directory"},
         DiagnosticCase{"CompilerProperWarning", "cc1: warning: option ignored",
                        "!W option ignored"},
+        DiagnosticCase{"CppCompilerProperError", "cc1plus: error: bad option", "!E bad option"},
         DiagnosticCase{"CollectTwoRepeatsTheLinkerAndIsDropped",
                        "collect2: error: ld returned 1 exit status", std::nullopt},
         DiagnosticCase{"OtherTextUnchanged", "compilation terminated.", "compilation terminated."}),

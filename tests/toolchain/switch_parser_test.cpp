@@ -114,6 +114,12 @@ TEST(CompileSwitchTest, AssemblerSourcesGetTheAssemblerSwitches) {
     EXPECT_THAT(arguments, Not(Contains("-std=c99")));
 }
 
+TEST(CompileSwitchTest, CppSourcesGetACppStandard) {
+    EXPECT_THAT(compileArguments("-c", "/p/main.cpp"), Contains("-std=c++11"));
+    EXPECT_THAT(compileArguments("-c -e", "/p/main.cc"), Contains("-std=gnu++11"));
+    EXPECT_THAT(compileArguments("-c", "/p/main.cpp"), Not(Contains("-std=c99")));
+}
+
 TEST(CompileSwitchTest, WindowsFoldersAreMapped) {
     DriveMap::map('C', "/srv/c");
     const TazuOptions options = parseLine("-c -I\"C:\\work\\inc\\\"");

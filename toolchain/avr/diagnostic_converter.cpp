@@ -51,7 +51,7 @@ std::optional<std::string> DiagnosticConverter::convert(const std::string& line)
     static const std::regex linkerSection(R"(^(\S.*?):\(\.[^)]*\): (.*)$)");
     // program: [kind:] message, from the driver, the compiler proper and the linker.
     static const std::regex tool(
-        R"(^(?:\S*/)?(avr-gcc|avr-ld|ld|cc1|collect2|avr-as|as|lto1|lto-wrapper)(?:\.exe)?: (?:(fatal error|error|warning): )?(.*)$)");
+        R"(^(?:\S*/)?(avr-gcc|avr-g\+\+|avr-ld|ld|cc1|cc1plus|collect2|avr-as|as|lto1|lto-wrapper)(?:\.exe)?: (?:(fatal error|error|warning): )?(.*)$)");
 
     // Context lines: "file: In function 'f':", "In file included from file:3:0,", "from file:4:".
     static const std::regex context(R"(^(\S.*?): ((?:In |At ).*:)$)");

@@ -23,15 +23,25 @@ std::string baseName(std::string name) {
     return name;
 }
 
-bool isAssemblerSource(const std::string& path) {
+std::string extensionOf(const std::string& path) {
     const std::size_t dot = path.find_last_of('.');
     if (dot == std::string::npos) {
-        return false;
+        return {};
     }
     std::string extension = path.substr(dot + 1);
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension;
+}
+
+bool isAssemblerSource(const std::string& path) {
+    const std::string extension = extensionOf(path);
     return extension == "s" || extension == "asm" || extension == "sx";
+}
+
+bool isCppSource(const std::string& path) {
+    const std::string extension = extensionOf(path);
+    return extension == "cpp" || extension == "cc" || extension == "cxx";
 }
 
 void append(std::vector<std::string>& to, std::initializer_list<std::string> words) {
@@ -74,6 +84,8 @@ std::vector<std::string> GccCommand::compile(const TazuOptions& options, const s
         if (options.asmDebugInfo) {
             args.push_back("-Wa,--gdwarf-2");
         }
+    } else if (isCppSource(job.source)) {
+        args.push_back(options.extensions ? "-std=gnu++11" : "-std=c++11");
     } else {
         args.push_back(options.extensions ? "-std=gnu99" : "-std=c99");
     }
