@@ -9,6 +9,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -70,9 +71,11 @@ struct BuildRun {
 class ToolchainBuildTest : public testing::Test {
 protected:
     void SetUp() override {
+        std::string testName = testing::UnitTest::GetInstance()->current_test_info()->name();
+        // Parameterised tests are named "Test/Case"; the folder must be one level.
+        std::replace(testName.begin(), testName.end(), '/', '-');
         root_ = fs::temp_directory_path() /
-                ("tazu-build-" + std::to_string(::getpid()) + "-" +
-                 testing::UnitTest::GetInstance()->current_test_info()->name());
+                ("tazu-build-" + std::to_string(::getpid()) + "-" + testName);
         fs::remove_all(root_);
         fs::create_directories(root_ / "work/demo/default");
         DriveMap::map('C', root_.string());
