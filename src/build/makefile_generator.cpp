@@ -68,7 +68,7 @@ void writeDirectories(std::ostream& out, std::string_view flag,
 const DeviceInfo& findDevice(const std::string& part) {
     const int row = DeviceCatalog::findExact(part);
     if (row < 0) {
-        LogSink::emit(LogLevel::Warning, "",
+        LogSink::post(LogLevel::Warning, "",
                       "The part \"" + part +
                           "\" is not in the device table; the Makefile has no "
                           "device-dependent switches.");

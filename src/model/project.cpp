@@ -90,7 +90,7 @@ bool Project::removeConfiguration(const std::string& name) {
         refusal = "Could not remove configuration: The active configuration can not be removed.";
     }
     if (refusal) {
-        LogSink::emit(LogLevel::Error, "", refusal);
+        LogSink::post(LogLevel::Error, "", refusal);
         return false;
     }
     m_configs.erase(name);

@@ -14,7 +14,7 @@ LogSink* LogSink::installed() {
     return currentSink;
 }
 
-void LogSink::emit(LogLevel level, const std::string& context, const std::string& message) {
+void LogSink::post(LogLevel level, const std::string& context, const std::string& message) {
     if (currentSink != nullptr) {
         currentSink->write(level, context, message);
     }

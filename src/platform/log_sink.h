@@ -18,7 +18,7 @@ public:
     static void install(LogSink* sink);
     static LogSink* installed();
     // Writes one line to the installed sink, if any.
-    static void emit(LogLevel level, const std::string& context, const std::string& message);
+    static void post(LogLevel level, const std::string& context, const std::string& message);
 };
 
 } // namespace avrtazu

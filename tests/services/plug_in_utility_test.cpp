@@ -88,7 +88,7 @@ TEST_F(PlugInUtilityTest, LinesOfTheLowerLayersReachTheHub) {
     };
     for (const auto& c : cases) {
         hub->logs.clear();
-        LogSink::emit(c.level, c.context, "line");
+        LogSink::post(c.level, c.context, "line");
         ASSERT_EQ(hub->logs.size(), 1u) << c.hubLevel;
         EXPECT_EQ(hub->logs[0].level, c.hubLevel);
         EXPECT_EQ(hub->logs[0].prefix, "tazu plug-in:");
@@ -177,7 +177,7 @@ TEST_F(PlugInUtilityTest, ResetUninstallsTheSinkAndTheNextInstanceStartsAfresh) 
     PlugInUtility::resetForTesting();
     EXPECT_FALSE(PlugInUtility::exists());
     EXPECT_EQ(LogSink::installed(), nullptr);
-    LogSink::emit(LogLevel::Error, "", "dropped");
+    LogSink::post(LogLevel::Error, "", "dropped");
     EXPECT_TRUE(hub->logs.empty());
 
     PlugInUtility& second = PlugInUtility::instance();
@@ -223,7 +223,7 @@ TEST(PlugInUtilityWithoutHubTest, LogLinesGoToStandardErrorInstead) {
         PlugInUtility& utility = PlugInUtility::instance();
         utility.logError("Failed to set up plug-in windows");
         utility.logDebug("BuildProject()", ": Finished building project");
-        LogSink::emit(LogLevel::Warning, "", "from the model");
+        LogSink::post(LogLevel::Warning, "", "from the model");
         const std::string err = ::testing::internal::GetCapturedStderr();
         EXPECT_EQ(runs, 1) << c.what << ": discovery runs without a hub too";
         EXPECT_NE(err.find("tazu plug-in: error: Failed to set up plug-in windows"),
