@@ -24,9 +24,11 @@ namespace {
 constexpr std::size_t kReadBufferSize = 8192;
 constexpr std::size_t kReadLimit = kReadBufferSize - 1;
 
-// An idle wait looks at the pipe this often, so that a writer blocked on a full pipe is
-// released at once instead of after the whole poll interval.
-constexpr std::chrono::milliseconds kIdleSlice{2};
+// An idle wait looks at the pipe again after a short nap that doubles up to a cap: a writer
+// blocked on a full pipe is released at once while output flows, and a quiet child costs
+// only a few looks per poll interval.
+constexpr std::chrono::microseconds kFirstNap{20};
+constexpr std::chrono::microseconds kLongestNap{5000};
 
 constexpr std::string_view kPausePrompt = "Press any key to continue . . .";
 constexpr std::string_view kCancelledText =
@@ -181,14 +183,16 @@ bool CRedirect::drain(ChildProcess& child) {
 }
 
 void CRedirect::idleWait(ChildProcess& child) {
-    const auto deadline = std::chrono::steady_clock::now() + m_pollInterval;
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + m_pollInterval;
+    Clock::duration nap = kFirstNap;
     for (;;) {
-        const auto now = std::chrono::steady_clock::now();
+        const auto now = Clock::now();
         if (now >= deadline) {
             return;
         }
-        std::this_thread::sleep_for(
-            std::min<std::chrono::steady_clock::duration>(kIdleSlice, deadline - now));
+        std::this_thread::sleep_for(std::min(nap, Clock::duration(deadline - now)));
+        nap = std::min(Clock::duration(nap * 2), Clock::duration(kLongestNap));
         const std::optional<std::size_t> waiting = child.bytesAvailable();
         if (!waiting || *waiting > 0 || child.hasEnded()) {
             return;
