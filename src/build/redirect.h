@@ -51,7 +51,8 @@ public:
     // The summary for a run kind and counts; empty for a kind that has none.
     static std::string summary(int runKind, int errors, int warnings);
 
-    // The longest pause between two looks at an idle pipe.
+    // The longest wait on an idle pipe between two pumps of the message queue; output that
+    // arrives ends the wait early.
     static constexpr std::chrono::milliseconds kPollInterval{100};
 
 private:

@@ -231,19 +231,6 @@ TEST_F(RedirectTest, ChildThatWritesMuchAndEndsAtOnceLosesNothing) {
     EXPECT_EQ(works.output[30002].text, "Build succeeded with 0 Warnings...");
 }
 
-TEST_F(RedirectTest, ManyShortRunsEachKeepTheirLastLine) {
-    // The end of the child races with the last look at the pipe; every run must win it.
-    const std::string child = script("echo first\nprintf '!E last'\n");
-    for (int i = 0; i < 50; ++i) {
-        RecordingWorks host;
-        CRedirect redirect(child, &host);
-        EXPECT_FALSE(redirect.run(CRedirect::kRunMake));
-        ASSERT_EQ(host.output.size(), 3u) << "run " << i;
-        EXPECT_EQ(host.output[1].text, "!E last");
-        EXPECT_EQ(redirect.errorCount(), 1);
-    }
-}
-
 TEST_F(RedirectTest, ChildRunsInTheGivenWorkingDirectory) {
     drive.makeFolder("work/out");
     CRedirect redirect(script("pwd\n"), &works, drive.windowsPath("work\\out"));
