@@ -1,0 +1,103 @@
+#include "ui/project_properties_dialog.h"
+
+#include "model/project.h"
+#include "platform/file_system.h"
+#include "services/output_directory.h"
+#include "services/plug_in_utility.h"
+#include "ui/file_info_text.h"
+#include "ui/modal_runner.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include <exception>
+#include <optional>
+
+namespace avrtazu {
+
+CProjectPropertiesDialog::CProjectPropertiesDialog(const Project& project, QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Project properties"));
+
+    auto* projectGroup = new QGroupBox(QStringLiteral("Project"), this);
+    auto* projectForm = new QFormLayout(projectGroup);
+    addField(projectForm, "Project file:", "projectFile");
+    addField(projectForm, "Project directory:", "projectDirectory");
+    addField(projectForm, "Last saved:", "lastSaved");
+    addField(projectForm, "Active Configuration:", "activeConfiguration");
+    addField(projectForm, "Options changed since last build:", "optionsChanged");
+
+    auto* outputGroup = new QGroupBox(QStringLiteral("Output"), this);
+    auto* outputForm = new QFormLayout(outputGroup);
+    addField(outputForm, "Output file:", "outputFile");
+    addField(outputForm, "Last build:", "lastBuild");
+    addField(outputForm, "Output file size:", "outputFileSize");
+    addField(outputForm, "Target part:", "targetPart");
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(projectGroup);
+    layout->addWidget(outputGroup);
+    layout->addWidget(buttons);
+
+    try {
+        fill(project);
+    } catch (const std::exception& error) {
+        // The fields filled so far are still worth showing.
+        PlugInUtility::instance().logDebug("CProjectPropertiesDialog::OnInitDialog()",
+                                           std::string("Error getting Project properties: ") +
+                                               error.what());
+    }
+}
+
+int CProjectPropertiesDialog::DoModal() {
+    return ModalRunner::exec(*this);
+}
+
+void CProjectPropertiesDialog::fill(const Project& project) {
+    const std::string projectFile = project.name() + ".aps";
+    setField("projectFile", projectFile);
+    setField("projectDirectory", project.homePath());
+    if (const auto saved = FileSystem::modificationTime(project.homePath() + projectFile)) {
+        setField("lastSaved", FileInfoText::dateText(*saved));
+    } else {
+        PlugInUtility::instance().logError("Failed getting project file status");
+        setField("lastSaved", "Error!");
+    }
+    setField("activeConfiguration", project.currentConfigName());
+    setField("optionsChanged", project.isDirty() ? "Yes" : "No");
+
+    const std::string outputFile = outputDirectory(project) + project.outputFileName();
+    setField("outputFile", outputFile);
+    if (const std::optional<FileStatus> status = FileSystem::status(outputFile)) {
+        setField("lastBuild", FileInfoText::dateText(status->modified));
+        setField("outputFileSize", FileInfoText::sizeText(status->size));
+    } else {
+        PlugInUtility::instance().logError("Failed getting project file status");
+        setField("lastBuild", "Unknown");
+        setField("outputFileSize", "Unknown");
+    }
+    setField("targetPart", project.part());
+}
+
+void CProjectPropertiesDialog::setField(const char* objectName, const std::string& text) {
+    if (auto* edit = findChild<QLineEdit*>(QLatin1String(objectName))) {
+        edit->setText(QString::fromLocal8Bit(text));
+    }
+}
+
+QLineEdit* CProjectPropertiesDialog::addField(QFormLayout* form, const char* label,
+                                              const char* objectName) {
+    auto* edit = new QLineEdit(this);
+    edit->setObjectName(QLatin1String(objectName));
+    edit->setReadOnly(true);
+    edit->setMinimumWidth(320);
+    form->addRow(QLatin1String(label), edit);
+    return edit;
+}
+
+} // namespace avrtazu

@@ -1,0 +1,224 @@
+#include "ui/qt_dialog_service.h"
+
+#include "platform/drive_map.h"
+#include "ui/folder_browser_dialog.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+
+#include <sstream>
+
+namespace avrtazu {
+
+namespace {
+
+QString trimmed(const std::string& text) {
+    return QString::fromLocal8Bit(text).trimmed();
+}
+
+// Windows patterns ("*.c;*.s;" or "*.*") as Qt's blank-separated list.
+QString qtPatterns(const std::string& windowsPatterns) {
+    QStringList patterns;
+    std::istringstream parts(windowsPatterns);
+    std::string part;
+    while (std::getline(parts, part, ';')) {
+        const QString pattern = trimmed(part);
+        if (pattern.isEmpty()) {
+            continue;
+        }
+        // Windows matches "*.*" against every name; here it would miss names without a dot.
+        patterns << (pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern);
+    }
+    return patterns.join(QLatin1Char(' '));
+}
+
+// The description without the pattern list that Windows shows inside it.
+QString description(const std::string& display) {
+    QString text = trimmed(display);
+    if (text.endsWith(QLatin1Char(')'))) {
+        const qsizetype open = text.lastIndexOf(QLatin1Char('('));
+        if (open > 0) {
+            text = text.left(open).trimmed();
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+QtDialogService::OwnerScope::OwnerScope(QWidget* owner) : m_previous(ownerSlot()) {
+    ownerSlot() = owner;
+}
+
+QtDialogService::OwnerScope::~OwnerScope() {
+    ownerSlot() = m_previous;
+}
+
+QPointer<QWidget>& QtDialogService::ownerSlot() {
+    static QPointer<QWidget> owner;
+    return owner;
+}
+
+QWidget* QtDialogService::owner() {
+    if (QWidget* named = ownerSlot().data()) {
+        return named;
+    }
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        return modal;
+    }
+    return QApplication::activeWindow();
+}
+
+QString QtDialogService::toQtFilter(const std::string& windowsFilter) {
+    std::vector<std::string> fields;
+    std::istringstream parts(windowsFilter);
+    std::string field;
+    while (std::getline(parts, field, '|')) {
+        fields.push_back(field);
+    }
+    QStringList filters;
+    for (std::size_t i = 0; i < fields.size(); i += 2) {
+        const QString name = description(fields[i]);
+        const QString patterns = i + 1 < fields.size() ? qtPatterns(fields[i + 1]) : QString();
+        if (name.isEmpty() && patterns.isEmpty()) {
+            continue;
+        }
+        if (patterns.isEmpty()) {
+            // A description without patterns matches nothing useful; show everything instead.
+            filters << name + QStringLiteral(" (*)");
+        } else {
+            filters << (name.isEmpty() ? patterns : name + QStringLiteral(" (") + patterns + ')');
+        }
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+QString QtDialogService::startDirectory(const std::string& windowsFolder) {
+    const std::string linuxFolder =
+        windowsFolder.empty() ? std::string() : DriveMap::toLinux(windowsFolder);
+    if (linuxFolder.empty()) {
+        return QDir::currentPath();
+    }
+    return QFile::decodeName(QByteArray::fromStdString(linuxFolder));
+}
+
+std::vector<std::string> QtDialogService::toWindowsPaths(const QStringList& linuxPaths) {
+    std::vector<std::string> paths;
+    paths.reserve(static_cast<std::size_t>(linuxPaths.size()));
+    for (const QString& path : linuxPaths) {
+        if (!path.isEmpty()) {
+            paths.push_back(DriveMap::toWindows(QFile::encodeName(path).toStdString()));
+        }
+    }
+    return paths;
+}
+
+QMessageBox::Icon QtDialogService::qtIcon(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::None:
+        return QMessageBox::NoIcon;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Error:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons QtDialogService::qtButtons(MessageButtons buttons) {
+    switch (buttons) {
+    case MessageButtons::Ok:
+        return QMessageBox::Ok;
+    case MessageButtons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case MessageButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case MessageButtons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+MessageAnswer QtDialogService::answerFor(int clickedButton, MessageButtons buttons) {
+    switch (clickedButton) {
+    case QMessageBox::Ok:
+        return MessageAnswer::Ok;
+    case QMessageBox::Cancel:
+        return MessageAnswer::Cancel;
+    case QMessageBox::Yes:
+        return MessageAnswer::Yes;
+    case QMessageBox::No:
+        return MessageAnswer::No;
+    default:
+        break;
+    }
+    switch (buttons) {
+    case MessageButtons::Ok:
+        return MessageAnswer::Ok;
+    case MessageButtons::YesNo:
+        return MessageAnswer::No;
+    case MessageButtons::OkCancel:
+    case MessageButtons::YesNoCancel:
+        break;
+    }
+    return MessageAnswer::Cancel;
+}
+
+MessageAnswer QtDialogService::messageBox(const std::string& text, const std::string& caption,
+                                          MessageIcon icon, MessageButtons buttons) {
+    const QString title =
+        caption.empty() ? QApplication::applicationDisplayName() : QString::fromLocal8Bit(caption);
+    QMessageBox box(qtIcon(icon), title, QString::fromLocal8Bit(text), qtButtons(buttons), owner());
+    box.setTextFormat(Qt::PlainText);
+    return answerFor(box.exec(), buttons);
+}
+
+std::vector<std::string> QtDialogService::openFiles(const std::string& title,
+                                                    const std::string& filter,
+                                                    const std::string& startFolder,
+                                                    bool allowMultiple) {
+    const QString caption = QString::fromLocal8Bit(title);
+    const QString directory = startDirectory(startFolder);
+    const QString qtFilter = toQtFilter(filter);
+    QStringList chosen;
+    if (allowMultiple) {
+        chosen = QFileDialog::getOpenFileNames(owner(), caption, directory, qtFilter);
+    } else {
+        chosen << QFileDialog::getOpenFileName(owner(), caption, directory, qtFilter);
+    }
+    return toWindowsPaths(chosen);
+}
+
+std::optional<std::string> QtDialogService::saveFile(const std::string& title,
+                                                     const std::string& initialName,
+                                                     const std::string& startFolder,
+                                                     bool overwritePrompt) {
+    QString start = startDirectory(startFolder);
+    if (!initialName.empty()) {
+        start = QDir(start).filePath(QFile::decodeName(QByteArray::fromStdString(initialName)));
+    }
+    const QFileDialog::Options options =
+        overwritePrompt ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite;
+    const QString chosen = QFileDialog::getSaveFileName(owner(), QString::fromLocal8Bit(title),
+                                                        start, QString(), nullptr, options);
+    const std::vector<std::string> paths = toWindowsPaths(QStringList{chosen});
+    if (paths.empty()) {
+        return std::nullopt;
+    }
+    return paths.front();
+}
+
+std::string QtDialogService::browseFolder(const std::string& title,
+                                          const std::string& startFolder) {
+    FolderBrowserDialog dialog(owner(), QString::fromLocal8Bit(title));
+    return dialog.browse(startFolder);
+}
+
+} // namespace avrtazu
