@@ -1,0 +1,53 @@
+#include "cli/cli_session.h"
+#include "plugin/registration.h"
+
+#include <QApplication>
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// The folder of the running program: where the registry file and AvrStudioPlugin/ are.
+std::string executableFolder(const char* argv0) {
+    std::error_code failure;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", failure);
+    if (failure) {
+        self = std::filesystem::absolute(argv0, failure);
+    }
+    return self.parent_path().string();
+}
+
+bool showQtMessages = false;
+
+// Qt's notes about the unseen platform mean nothing to a user of the command line; only
+// --verbose shows them, and real failures always show.
+void qtMessage(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    const bool failure = type == QtCriticalMsg || type == QtFatalMsg;
+    if (failure || showQtMessages) {
+        std::cerr << (failure ? "error: qt: " : "debug: qt: ") << text.toStdString() << '\n';
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc && std::string(argv[i]) != "--"; ++i) {
+        showQtMessages = showQtMessages || std::string(argv[i]) == "--verbose";
+    }
+    qInstallMessageHandler(qtMessage);
+    // The plug-in's windows exist on the command line too, only nobody sees them.
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    QApplication application(argc, argv);
+    avrtazu::registerPluginClass();
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const bool colour = isatty(STDOUT_FILENO) != 0 && std::getenv("NO_COLOR") == nullptr;
+    return avrtazu::CliSession::main(arguments, std::cout, std::cerr, colour,
+                                     executableFolder(argv[0]));
+}

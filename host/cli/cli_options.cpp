@@ -1,0 +1,179 @@
+#include "cli/cli_options.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace avrtazu {
+
+namespace {
+
+using Command = CliOptions::Command;
+
+constexpr std::array<std::pair<const char*, Command>, 6> kCommandWords{{
+    {"build", Command::Build},
+    {"rebuild", Command::Rebuild},
+    {"clean", Command::Clean},
+    {"compile", Command::Compile},
+    {"export-makefile", Command::ExportMakefile},
+    {"add", Command::Add},
+}};
+
+// Splits "--name=value"; the value is nullopt for a bare "--name".
+std::pair<std::string, std::optional<std::string>> splitOption(const std::string& argument) {
+    const std::size_t equals = argument.find('=');
+    if (equals == std::string::npos) {
+        return {argument, std::nullopt};
+    }
+    return {argument.substr(0, equals), argument.substr(equals + 1)};
+}
+
+} // namespace
+
+std::string CliOptions::commandWord(Command command) {
+    for (const auto& [word, known] : kCommandWords) {
+        if (known == command) {
+            return word;
+        }
+    }
+    return command == Command::Version ? "--version" : "--help";
+}
+
+std::string CliOptions::usage() {
+    return "Usage: avrtazu [--registry FILE] [--studio-dir DIR] [--verbose] COMMAND PROJECT.aps "
+           "[ARGS]\n"
+           "       avrtazu --help | --version\n"
+           "\n"
+           "Runs the AVR TAZU compiler plug-in on a project, as the IDE would, and saves the "
+           "project.\n"
+           "\n"
+           "Commands:\n"
+           "  build                  build the project\n"
+           "  rebuild                clean, then build the project\n"
+           "  clean                  remove the project's build output\n"
+           "  compile FILE           compile one source file of the project\n"
+           "  export-makefile OUT    write the project's Makefile to OUT\n"
+           "  add FILE...            add files to the project\n"
+           "\n"
+           "Options:\n"
+           "  --registry FILE        the registry file (default: avrtazu.reg beside avrtazu)\n"
+           "  --studio-dir DIR       the folder holding AvrStudioPlugin/ (default: avrtazu's "
+           "folder)\n"
+           "  --verbose              also show the plug-in's debug log\n"
+           "  --help                 show this text\n"
+           "  --version              show the version\n"
+           "\n"
+           "Build output goes to standard output, the log to standard error.\n"
+           "Exit status: 0 success, 1 the command or the build failed, 2 bad usage or a project\n"
+           "file that cannot be read.\n";
+}
+
+std::optional<CliOptions> CliOptions::parse(const std::vector<std::string>& arguments,
+                                            std::string* error) {
+    CliOptions options;
+    bool help = false;
+    bool version = false;
+    std::vector<std::string> positional;
+    bool optionsEnded = false;
+
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+            positional.push_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        auto [name, value] = splitOption(argument);
+        const bool flag =
+            name == "--help" || name == "-h" || name == "--version" || name == "--verbose";
+        if (flag && value) {
+            *error = "option " + name + " takes no value";
+            return std::nullopt;
+        }
+        if (name == "--help" || name == "-h") {
+            help = true;
+        } else if (name == "--version") {
+            version = true;
+        } else if (name == "--verbose") {
+            options.verbose = true;
+        } else if (name == "--registry" || name == "--studio-dir") {
+            if (!value && i + 1 < arguments.size()) {
+                value = arguments[++i];
+            }
+            if (!value || value->empty()) {
+                *error = "option " + name +
+                         (name == "--registry" ? " needs a FILE" : " needs a folder (DIR)");
+                return std::nullopt;
+            }
+            (name == "--registry" ? options.registryFile : options.studioDirectory) = *value;
+        } else {
+            *error = "unknown option '" + argument + "'";
+            return std::nullopt;
+        }
+    }
+
+    if (help || version) {
+        options.command = help ? Command::Help : Command::Version;
+        return options;
+    }
+    if (positional.empty()) {
+        *error = "no command given";
+        return std::nullopt;
+    }
+    const std::string& word = positional.front();
+    const auto known = std::find_if(kCommandWords.begin(), kCommandWords.end(),
+                                    [&word](const auto& entry) { return word == entry.first; });
+    if (known == kCommandWords.end()) {
+        *error = "unknown command '" + word + "'";
+        return std::nullopt;
+    }
+    options.command = known->second;
+    if (positional.size() < 2 || positional[1].empty()) {
+        *error = "'" + word + "' needs a project file (PROJECT.aps)";
+        return std::nullopt;
+    }
+    options.project = positional[1];
+    options.files.assign(positional.begin() + 2, positional.end());
+
+    const std::size_t count = options.files.size();
+    switch (options.command) {
+    case Command::Build:
+    case Command::Rebuild:
+    case Command::Clean:
+        if (count != 0) {
+            *error = "'" + word + "' takes nothing after the project file";
+            return std::nullopt;
+        }
+        break;
+    case Command::Compile:
+    case Command::ExportMakefile:
+        if (count != 1) {
+            *error = "'" + word + "' needs exactly one " +
+                     (options.command == Command::Compile ? "FILE" : "OUT") +
+                     " after the project file";
+            return std::nullopt;
+        }
+        break;
+    case Command::Add:
+        if (count == 0) {
+            *error = "'add' needs at least one FILE after the project file";
+            return std::nullopt;
+        }
+        break;
+    case Command::Help:
+    case Command::Version:
+        break;
+    }
+    for (const std::string& file : options.files) {
+        if (file.empty()) {
+            *error = "'" + word + "' was given an empty file name";
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+} // namespace avrtazu

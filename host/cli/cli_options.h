@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace avrtazu {
+
+// The command line of avrtazu:
+//   avrtazu [--registry FILE] [--studio-dir DIR] [--verbose] COMMAND PROJECT.aps [ARGS]
+//   avrtazu --help | --version
+// Options may also follow the command; "--" ends them.
+class CliOptions {
+public:
+    enum class Command { Help, Version, Build, Rebuild, Clean, Compile, ExportMakefile, Add };
+
+    Command command = Command::Help;
+    std::string registryFile;
+    std::string studioDirectory;
+    bool verbose = false;
+    std::string project;
+    // FILE of compile, OUT of export-makefile, the files of add.
+    std::vector<std::string> files;
+
+    // nullopt and *error for a command line that does not fit.
+    static std::optional<CliOptions> parse(const std::vector<std::string>& arguments,
+                                           std::string* error);
+    // The text of --help.
+    static std::string usage();
+    // The word that names a command on the command line.
+    static std::string commandWord(Command command);
+};
+
+} // namespace avrtazu

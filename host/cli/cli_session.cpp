@@ -1,0 +1,366 @@
+#include "cli/cli_session.h"
+
+// Before any Qt header: the log channel declares an emit() that Qt's keyword macro would eat.
+#include "plugin/registration.h"
+#include "plugin/zuzozuduvuruva.h"
+
+#include "cli/cli_dialog_service.h"
+#include "cli/cli_works.h"
+#include "lib/host_hub.h"
+#include "lib/project_document.h"
+
+#include "services/gui_plugin.h"
+#include "services/object_registry.h"
+
+#include "platform/dialog_service.h"
+#include "platform/drive_map.h"
+#include "platform/message_pump.h"
+#include "platform/registry.h"
+#include "ui/modal_runner.h"
+
+#include <QCoreApplication>
+#include <QDialog>
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+
+#ifndef AVRTAZU_VERSION
+#define AVRTAZU_VERSION "0"
+#endif
+
+namespace avrtazu {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The IDE's command numbers of the setup file, and the events the host sends.
+constexpr long kCommandBuild = 0;
+constexpr long kCommandRebuild = 2;
+constexpr long kCommandCompile = 3;
+constexpr long kCommandClean = 4;
+constexpr long kCommandExportMakefile = 6;
+constexpr long kEventSave = 12;
+constexpr long kEventProjectOpened = 101;
+
+// A run in which the plug-in keeps reopening dialogs that nobody can answer has to stop.
+constexpr int kModalLimit = 20;
+
+std::string hex(long value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(value) & 0xFFFFFFFFul);
+    return text;
+}
+
+std::string absolute(const std::string& linuxPath) {
+    std::error_code ignored;
+    return fs::absolute(linuxPath, ignored).lexically_normal().string();
+}
+
+// Errors of reading a project that concern the files on disk or the windows, not the document:
+// the section is whole and may be written back.
+bool isDocumentDamage(const std::string& message) {
+    const std::string missingStart = "The project file ";
+    const std::string missingEnd = " does not exist.";
+    const bool missingFile =
+        message.rfind(missingStart, 0) == 0 &&
+        message.size() >= missingStart.size() + missingEnd.size() &&
+        message.compare(message.size() - missingEnd.size(), missingEnd.size(), missingEnd) == 0;
+    return !missingFile && message != "Failed to set up plug-in windows";
+}
+
+const char* levelLabel(long level) {
+    switch (level) {
+    case 0:
+        return "info: ";
+    case 1:
+        return "warning: ";
+    case 2:
+        return "error: ";
+    case 3:
+        return "debug: ";
+    default:
+        return "log: ";
+    }
+}
+
+// Puts the process-wide hooks back however the run ends.
+struct GlobalsRestorer {
+    bool registryFileSet = false;
+    ~GlobalsRestorer() {
+        ModalRunner::setHook({});
+        MessagePump::install({});
+        DialogService::install(nullptr);
+        if (registryFileSet) {
+            Registry::setFile("");
+        }
+    }
+};
+
+} // namespace
+
+CliSession::CliSession(std::ostream& output, std::ostream& messages, bool colour)
+    : m_output(output), m_messages(messages), m_colour(colour) {}
+
+CliSession::~CliSession() {
+    if (m_hub) {
+        m_hub->detach();
+    }
+}
+
+int CliSession::main(const std::vector<std::string>& arguments, std::ostream& output,
+                     std::ostream& messages, bool colour, const std::string& executableFolder) {
+    std::string error;
+    const std::optional<CliOptions> options = CliOptions::parse(arguments, &error);
+    if (!options) {
+        messages << "avrtazu: " << error << "\nTry 'avrtazu --help'.\n";
+        return kExitUsage;
+    }
+    if (options->command == CliOptions::Command::Help) {
+        output << CliOptions::usage();
+        return kExitSuccess;
+    }
+    if (options->command == CliOptions::Command::Version) {
+        output << "avrtazu " << AVRTAZU_VERSION << '\n';
+        return kExitSuccess;
+    }
+    CliSession session(output, messages, colour);
+    return session.run(*options, executableFolder);
+}
+
+void CliSession::note(const std::string& text) {
+    m_messages << "avrtazu: " << text << '\n';
+    m_messages.flush();
+}
+
+int CliSession::run(const CliOptions& options, const std::string& executableFolder) {
+    GlobalsRestorer restorer;
+    m_verbose = options.verbose;
+    if (!options.registryFile.empty()) {
+        if (!fs::is_regular_file(options.registryFile)) {
+            note("cannot read the registry file " + options.registryFile);
+            return kExitUsage;
+        }
+        Registry::setFile(absolute(options.registryFile));
+        restorer.registryFileSet = true;
+    } else {
+        Registry::setDefaultFile((fs::path(executableFolder) / "avrtazu.reg").string());
+    }
+    const int prepared = prepare(options, executableFolder);
+    if (prepared != kExitSuccess) {
+        return prepared;
+    }
+    try {
+        return drive(options);
+    } catch (const std::exception& error) {
+        note(std::string("stopped by an unexpected error: ") + error.what() +
+             "; the project file was not written");
+        return kExitFailure;
+    }
+}
+
+// Everything that can be found wrong before the plug-in runs: status 2, nothing touched.
+int CliSession::prepare(const CliOptions& options, const std::string& executableFolder) {
+    m_studioFolder = options.studioDirectory.empty() ? executableFolder : options.studioDirectory;
+    if (!options.studioDirectory.empty() && !fs::is_directory(options.studioDirectory)) {
+        note("the studio folder " + options.studioDirectory + " does not exist");
+        return kExitUsage;
+    }
+    m_studioFolder = absolute(m_studioFolder);
+    if (options.command == CliOptions::Command::Compile ||
+        options.command == CliOptions::Command::Add) {
+        for (const std::string& file : options.files) {
+            if (!fs::is_regular_file(file)) {
+                note("cannot find the file " + file);
+                return kExitUsage;
+            }
+        }
+    }
+    m_document = std::make_unique<ProjectDocument>();
+    std::string error;
+    if (!m_document->load(options.project, &error)) {
+        note(error);
+        return kExitUsage;
+    }
+    return kExitSuccess;
+}
+
+int CliSession::drive(const CliOptions& options) {
+    m_hub = std::make_shared<HostHub>(m_document.get());
+    m_hub->setLogHandler(
+        [this](long level, const std::string& prefix, const std::string& context,
+               const std::string& message) { onLog(level, prefix, context, message); });
+    m_hub->setEventHandler(kEventObjectFile, [this](long, const std::string& path) {
+        const std::string linuxPath = DriveMap::toLinux(path);
+        m_messages << "object file: " << (linuxPath.empty() ? path : linuxPath) << '\n';
+        m_messages.flush();
+    });
+    m_hub->setEventHandler(AVREVENT_OBJECTFILE_DIRTY, [this](long, const std::string&) {
+        if (m_verbose) {
+            m_messages << "debug: the object file is out of date\n";
+        }
+    });
+    HostHub::install(m_hub);
+
+    m_dialogs = std::make_unique<CliDialogService>(m_messages);
+    DialogService::install(m_dialogs.get());
+    int modalRuns = 0;
+    ModalRunner::setHook([this, &modalRuns](QDialog& dialog) {
+        if (++modalRuns > kModalLimit) {
+            note("dialog \"" + dialog.windowTitle().toStdString() +
+                 "\" cancelled: the plug-in keeps asking");
+            return static_cast<int>(QDialog::Rejected);
+        }
+        // Pressing OK on the dialog as it opened; its own checks still run.
+        dialog.accept();
+        m_messages << "dialog \"" << dialog.windowTitle().toStdString() << "\": "
+                   << (dialog.result() == QDialog::Accepted ? "accepted as shown" : "not accepted")
+                   << '\n';
+        return dialog.result();
+    });
+    MessagePump::install([] { QCoreApplication::processEvents(); });
+
+    CliWorks works(*m_document, m_studioFolder, m_output, m_messages, m_colour);
+    HRESULT created = S_OK;
+    std::shared_ptr<IGuiPlugin> plugin = ObjectRegistry::instance().create<IGuiPlugin>(
+        plugin_registration::kClassId, plugin_registration::kGuiPluginInterfaceId, &created);
+    if (!plugin) {
+        note("the compiler plug-in " + std::string(plugin_registration::kClassId) +
+             " is not available (" + hex(created) + ")");
+        return kExitFailure;
+    }
+
+    Bstr setup;
+    const HRESULT setupResult = plugin->GetSetup(&setup);
+    if (FAILED(setupResult)) {
+        note("warning: the plug-in has no setup description (" + hex(setupResult) +
+             "); check the registry value AvrToolsPluginPath and avrtazuplugin.xml");
+    }
+    const HRESULT initResult = plugin->Init(&works);
+    if (FAILED(initResult)) {
+        note("the plug-in did not start (" + hex(initResult) + ")");
+        plugin->Close();
+        return kExitFailure;
+    }
+
+    m_phase = Phase::Loading;
+    plugin->HandleEvent(kEventProjectOpened, Bstr());
+
+    m_phase = Phase::Running;
+    works.resetOutputWatch();
+    const long result = runCommand(options, *plugin, works);
+    int status = judge(options, result);
+    // Compile and export say nothing when they have nothing to do; a user asked for something.
+    if (status == kExitSuccess && options.command == CliOptions::Command::Compile &&
+        works.outputLineCount() == 0) {
+        note(options.files.front() + " is not a source file of the project; nothing compiled");
+        status = kExitFailure;
+    }
+    if (works.outputReportsFailure()) {
+        status = kExitFailure;
+    }
+
+    m_phase = Phase::Finishing;
+    plugin->HandleEvent(kEventSave, Bstr());
+    if (!m_damage.empty()) {
+        note("the project's plug-in section could not be read (" + m_damage.front() + "); " +
+             m_document->path() + " was left as it was");
+        status = kExitFailure;
+    } else {
+        std::string error;
+        if (!m_document->save(&error)) {
+            note(error);
+            status = kExitFailure;
+        }
+    }
+    plugin->Close();
+    plugin.reset();
+    return status;
+}
+
+long CliSession::runCommand(const CliOptions& options, IGuiPlugin& plugin, CliWorks& works) {
+    using Command = CliOptions::Command;
+    const auto windowsPath = [](const std::string& linuxPath) {
+        return DriveMap::toWindows(absolute(linuxPath));
+    };
+    switch (options.command) {
+    case Command::Build:
+        return plugin.ExecuteCommand(kCommandBuild);
+    case Command::Rebuild:
+        return plugin.ExecuteCommand(kCommandRebuild);
+    case Command::Clean:
+        return plugin.ExecuteCommand(kCommandClean);
+    case Command::Compile:
+        works.setActiveFile(windowsPath(options.files.front()));
+        return plugin.ExecuteCommand(kCommandCompile);
+    case Command::ExportMakefile: {
+        m_dialogs->queueSaveFile(windowsPath(options.files.front()));
+        const HRESULT result = plugin.ExecuteCommand(kCommandExportMakefile);
+        const auto& asked = m_dialogs->dialogs();
+        const bool answered = std::any_of(asked.begin(), asked.end(), [](const auto& request) {
+            return request.kind == ScriptedDialogService::DialogKind::SaveFile;
+        });
+        if (SUCCEEDED(result) && !answered) {
+            note("the plug-in did not ask where to export the Makefile");
+            return E_FAIL;
+        }
+        return result;
+    }
+    case Command::Add: {
+        // Adding files is no host command; the plug-in object offers it as its tree does.
+        auto* tazu = dynamic_cast<Zuzozuduvuruva*>(&plugin);
+        if (tazu == nullptr) {
+            note("this plug-in offers no way to add files");
+            return E_NOTIMPL;
+        }
+        for (const std::string& file : options.files) {
+            tazu->addFileToProject(windowsPath(file));
+        }
+        return m_commandErrors > 0 ? E_FAIL : S_OK;
+    }
+    case Command::Help:
+    case Command::Version:
+        break;
+    }
+    return S_OK;
+}
+
+int CliSession::judge(const CliOptions& options, long result) {
+    // A rebuild always answers E_FAIL; what it did shows in its output and its log.
+    if (options.command == CliOptions::Command::Rebuild) {
+        return m_commandErrors > 0 ? kExitFailure : kExitSuccess;
+    }
+    if (FAILED(result)) {
+        if (m_commandErrors == 0) {
+            note(CliOptions::commandWord(options.command) + " failed (" + hex(result) + ")");
+        }
+        return kExitFailure;
+    }
+    return kExitSuccess;
+}
+
+void CliSession::onLog(long level, const std::string& prefix, const std::string& context,
+                       const std::string& message) {
+    if (level == 2) {
+        if (m_phase == Phase::Loading && isDocumentDamage(message)) {
+            m_damage.push_back(message);
+        } else if (m_phase == Phase::Running) {
+            ++m_commandErrors;
+        }
+    }
+    if (level == 3 && !m_verbose) {
+        return;
+    }
+    std::string line;
+    for (const std::string* part : {&prefix, &context, &message}) {
+        if (!part->empty()) {
+            line += (line.empty() ? "" : " ") + *part;
+        }
+    }
+    m_messages << levelLabel(level) << line << '\n';
+    m_messages.flush();
+}
+
+} // namespace avrtazu

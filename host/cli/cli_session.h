@@ -1,0 +1,66 @@
+#pragma once
+
+#include "cli/cli_options.h"
+
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace avrtazu {
+
+class CliDialogService;
+class CliWorks;
+class HostHub;
+class IGuiPlugin;
+class ProjectDocument;
+
+// One run of avrtazu: loads the project document, drives the plug-in as the IDE would (setup,
+// Init, project opened, the command, save event, Close), saves the document before the
+// plug-in's Close drops the host's sections, and turns what happened into an exit status.
+// Build output goes to `output`; the log, messages and avrtazu's own notes to `messages`.
+class CliSession {
+public:
+    static constexpr int kExitSuccess = 0;
+    static constexpr int kExitFailure = 1;
+    static constexpr int kExitUsage = 2;
+
+    CliSession(std::ostream& output, std::ostream& messages, bool colour);
+    ~CliSession();
+    CliSession(const CliSession&) = delete;
+    CliSession& operator=(const CliSession&) = delete;
+
+    // The whole program after the application object exists: parses the arguments (without the
+    // program name), runs, and gives the exit status. executableFolder (a Linux path) holds
+    // the default registry file and is the default studio folder.
+    static int main(const std::vector<std::string>& arguments, std::ostream& output,
+                    std::ostream& messages, bool colour, const std::string& executableFolder);
+
+    int run(const CliOptions& options, const std::string& executableFolder);
+
+private:
+    enum class Phase { Starting, Loading, Running, Finishing };
+
+    int prepare(const CliOptions& options, const std::string& executableFolder);
+    int drive(const CliOptions& options);
+    long runCommand(const CliOptions& options, IGuiPlugin& plugin, CliWorks& works);
+    int judge(const CliOptions& options, long result);
+    void onLog(long level, const std::string& prefix, const std::string& context,
+               const std::string& message);
+    void note(const std::string& text);
+
+    std::ostream& m_output;
+    std::ostream& m_messages;
+    bool m_colour;
+    bool m_verbose = false;
+    std::string m_studioFolder;
+    std::unique_ptr<ProjectDocument> m_document;
+    std::shared_ptr<HostHub> m_hub;
+    std::unique_ptr<CliDialogService> m_dialogs;
+    Phase m_phase = Phase::Starting;
+    // Errors the plug-in logged while reading the project that mean its section is damaged.
+    std::vector<std::string> m_damage;
+    int m_commandErrors = 0;
+};
+
+} // namespace avrtazu

@@ -1,0 +1,143 @@
+#include "host_test_support.h"
+
+#include "cli/cli_works.h"
+#include "lib/project_document.h"
+
+#include "platform/drive_map.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace avrtazu {
+namespace {
+
+TEST(CliWorksFailureLineTest, KnowsTheLinesOfAFailedRun) {
+    struct Case {
+        const char* line;
+        bool failure;
+    };
+    const Case cases[] = {
+        {"Build failed with 2 errors and 0 warnings...", true},
+        {"Make failed with 1 errors and 3 warnings...", true},
+        {"Build failed... No build tools defined.", true},
+        {"Clean failed... No make/compiler defined.", true},
+        {"Compile failed... No build tools defined.", true},
+        {"!E main.c(3): 'x' undeclared", true},
+        {"  !E uart.c(10): expected ';'", true},
+        {"Build succeeded with 0 Warnings...", false},
+        {"Make succeeded with 1 Warnings...", false},
+        {"!W main.c(4):[warning] unused variable", false},
+        {"tazuavr -c main.c -e -o main.o", false},
+        // Only the start of a summary counts; a file named after one does not.
+        {"tazuavr -c Build failed with.c", false},
+        {"", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CliWorks::isFailureLine(c.line), c.failure) << c.line;
+    }
+}
+
+class CliWorksTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(document.load(folder.write("proj/blink.aps", test::sampleProject()), &error))
+            << error;
+    }
+
+    test::TempFolder folder;
+    ProjectDocument document;
+    std::ostringstream output;
+    std::ostringstream messages;
+};
+
+TEST_F(CliWorksTest, OutputLinesArrivePlainOrColouredByKind) {
+    CliWorks plain(document, folder.path(), output, messages, false);
+    plain.AddOutputMessage(L"!E main.c(3): oops", kOutputError);
+    plain.AddOutputMessage(L"Build failed with 1 errors and 0 warnings...", kOutputError);
+    EXPECT_EQ(output.str(), "!E main.c(3): oops\nBuild failed with 1 errors and 0 warnings...\n");
+    EXPECT_TRUE(plain.outputReportsFailure());
+    EXPECT_EQ(plain.outputLineCount(), 2u);
+    plain.resetOutputWatch();
+    EXPECT_FALSE(plain.outputReportsFailure());
+
+    std::ostringstream coloured;
+    CliWorks terminal(document, folder.path(), coloured, messages, true);
+    terminal.AddOutputMessage(L"plain", kOutputPlain);
+    terminal.AddOutputMessage(L"careful", kOutputWarning);
+    terminal.AddOutputMessage(L"broken", kOutputError);
+    terminal.AddOutputMessage(L"tazuavr -c main.c", kOutputToolLine);
+    EXPECT_EQ(coloured.str(), "plain\n"
+                              "\033[33mcareful\033[0m\n"
+                              "\033[31mbroken\033[0m\n"
+                              "\033[36mtazuavr -c main.c\033[0m\n");
+    EXPECT_FALSE(terminal.outputReportsFailure());
+}
+
+TEST_F(CliWorksTest, DirectoriesAreWindowsFoldersWithTheirBackslash) {
+    CliWorks works(document, folder.file("studio"), output, messages, false);
+    Bstr path;
+    EXPECT_EQ(works.GetProjectDirectory(&path), S_OK);
+    EXPECT_EQ(toNarrow(path), DriveMap::toWindows(folder.file("proj")) + "\\");
+    EXPECT_EQ(works.GetStudioDirectory(&path), S_OK);
+    EXPECT_EQ(toNarrow(path), DriveMap::toWindows(folder.file("studio")) + "\\");
+    // The supported-parts file is found by appending straight to the studio folder.
+    EXPECT_EQ(toNarrow(path) + "AvrStudioPlugin\\tazusupportedparts.txt",
+              DriveMap::toWindows(folder.file("studio/AvrStudioPlugin/tazusupportedparts.txt")));
+}
+
+TEST_F(CliWorksTest, TheEditorIsOnlyRecorded) {
+    CliWorks works(document, folder.path(), output, messages, false);
+    works.setActiveFile("Z:\\p\\main.c");
+    Bstr active;
+    works.GetActiveFile(&active);
+    EXPECT_EQ(toNarrow(active), "Z:\\p\\main.c");
+    works.OpenFileAtLine(L"Z:\\p\\uart.c", 12, 0);
+    works.OpenFile(L"Z:\\p\\uart.h", 0);
+    std::int16_t open = 1;
+    works.IsFileOpen(L"Z:\\p\\uart.c", &open);
+    EXPECT_EQ(open, 0);
+    ASSERT_EQ(works.openedFiles().size(), 2u);
+    EXPECT_EQ(works.openedFiles()[0].path, "Z:\\p\\uart.c");
+    EXPECT_EQ(works.openedFiles()[0].line, 12);
+    EXPECT_EQ(works.openedFiles()[1].path, "Z:\\p\\uart.h");
+    works.ShowHelp(L"<SHOW_HELP><FILE>avr-tazu_pluginhelp</FILE><TOPIC></TOPIC></SHOW_HELP>");
+    EXPECT_EQ(messages.str(),
+              "help: <SHOW_HELP><FILE>avr-tazu_pluginhelp</FILE><TOPIC></TOPIC></SHOW_HELP>\n");
+    EXPECT_TRUE(output.str().empty());
+}
+
+TEST_F(CliWorksTest, DockWindowsAreRealWidgetsThatEndWithTheWorks) {
+    QPointer<QWidget> child;
+    QPointer<QWidget> dock;
+    {
+        CliWorks works(document, folder.path(), output, messages, false);
+        WindowHandle window = nullptr;
+        ASSERT_EQ(
+            works.CreateDockWindow(L"AVR TAZU", L"I/O View", L"left", 1, 253, nullptr, &window),
+            S_OK);
+        dock = static_cast<QWidget*>(window);
+        ASSERT_TRUE(dock);
+        EXPECT_EQ(dock->windowTitle(), QString("AVR TAZU"));
+        EXPECT_GT(dock->width(), 0);
+        child = new QWidget(dock);
+        EXPECT_EQ(works.dockWindows(), std::vector<QWidget*>{dock.data()});
+    }
+    EXPECT_FALSE(dock);
+    EXPECT_FALSE(child);
+}
+
+TEST_F(CliWorksTest, ADockWindowDeletedByThePlugInIsNotDeletedAgain) {
+    CliWorks works(document, folder.path(), output, messages, false);
+    WindowHandle window = nullptr;
+    works.CreateDockWindow(L"AVR TAZU", L"", L"left", 1, 253, nullptr, &window);
+    delete static_cast<QWidget*>(window);
+    EXPECT_TRUE(works.dockWindows().empty());
+}
+
+} // namespace
+} // namespace avrtazu
