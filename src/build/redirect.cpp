@@ -12,7 +12,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <string_view>
-#include <thread>
 
 namespace avrtazu {
 
@@ -23,12 +22,6 @@ namespace {
 // One read takes at most this many bytes, leaving room for the terminator of a C text.
 constexpr std::size_t kReadBufferSize = 8192;
 constexpr std::size_t kReadLimit = kReadBufferSize - 1;
-
-// An idle wait looks at the pipe again after a short nap that doubles up to a cap: a writer
-// blocked on a full pipe is released at once while output flows, and a quiet child costs
-// only a few looks per poll interval.
-constexpr std::chrono::microseconds kFirstNap{20};
-constexpr std::chrono::microseconds kLongestNap{5000};
 
 constexpr std::string_view kPausePrompt = "Press any key to continue . . .";
 constexpr std::string_view kCancelledText =
@@ -183,21 +176,9 @@ bool CRedirect::drain(ChildProcess& child) {
 }
 
 void CRedirect::idleWait(ChildProcess& child) {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + m_pollInterval;
-    Clock::duration nap = kFirstNap;
-    for (;;) {
-        const auto now = Clock::now();
-        if (now >= deadline) {
-            return;
-        }
-        std::this_thread::sleep_for(std::min(nap, Clock::duration(deadline - now)));
-        nap = std::min(Clock::duration(nap * 2), Clock::duration(kLongestNap));
-        const std::optional<std::size_t> waiting = child.bytesAvailable();
-        if (!waiting || *waiting > 0 || child.hasEnded()) {
-            return;
-        }
-    }
+    // One poll interval at most, cut short by output or the end of the pipe, so a busy child
+    // is never held up by the pause and an idle one costs one wake-up per interval.
+    child.waitForOutput(m_pollInterval);
 }
 
 void CRedirect::terminate(ChildProcess& child) {

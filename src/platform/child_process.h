@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -33,6 +34,9 @@ public:
 
     // Bytes waiting in the pipe, without blocking; nullopt when the pipe cannot be looked at.
     std::optional<std::size_t> bytesAvailable() const;
+    // Waits up to the timeout for bytes in the pipe or its end; returns at once when either is
+    // there. False when the pipe cannot be waited on.
+    bool waitForOutput(std::chrono::milliseconds timeout) const;
     // Reads up to max bytes; blocks when nothing is waiting. 0 means every writer has closed
     // the pipe; nullopt is a failed read.
     std::optional<std::size_t> read(char* buffer, std::size_t max);

@@ -8,6 +8,7 @@
 #include <climits>
 #include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
@@ -159,6 +160,23 @@ std::optional<std::size_t> ChildProcess::bytesAvailable() const {
         return std::nullopt;
     }
     return static_cast<std::size_t>(waiting);
+}
+
+bool ChildProcess::waitForOutput(std::chrono::milliseconds timeout) const {
+    if (readFd_ < 0) {
+        errno = EBADF;
+        return false;
+    }
+    pollfd pipe{readFd_, POLLIN, 0};
+    for (;;) {
+        const int ready = ::poll(&pipe, 1, static_cast<int>(timeout.count()));
+        if (ready >= 0) {
+            return true;
+        }
+        if (errno != EINTR) {
+            return false;
+        }
+    }
 }
 
 std::optional<std::size_t> ChildProcess::read(char* buffer, std::size_t max) {

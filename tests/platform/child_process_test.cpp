@@ -134,6 +134,18 @@ TEST(ChildProcessTest, EndAndExitStatusAreSeen) {
     }
 }
 
+TEST(ChildProcessTest, WaitingForOutputEndsWhenOutputArrives) {
+    ChildProcess child;
+    ASSERT_TRUE(child.start("sh -c \"sleep 0.2; echo late\""));
+    ASSERT_TRUE(
+        child.waitForOutput(std::chrono::duration_cast<std::chrono::milliseconds>(hangGuard)));
+    EXPECT_GT(child.bytesAvailable().value_or(0), 0u);
+    EXPECT_EQ(outputUntilEnd(child), "late\n");
+
+    ChildProcess none;
+    EXPECT_FALSE(none.waitForOutput(1ms));
+}
+
 TEST(ChildProcessTest, ProgramsAreFoundAsWindowsPathsWithArgumentsSplitTheWindowsWay) {
     TempDrive drive;
     drive.write("my tools/say.exe", "#!/bin/sh\nfor a in \"$@\"; do echo \"[$a]\"; done\n", true);
