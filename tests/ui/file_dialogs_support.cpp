@@ -1,6 +1,5 @@
 #include "ui/file_dialogs_support.h"
 
-#include "platform/drive_map.h"
 #include "ui/modal_runner.h"
 
 #include <QAbstractButton>
@@ -9,62 +8,9 @@
 #include <QPushButton>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <stdexcept>
-#include <stdlib.h>
 
 namespace avrtazu::dialogtest {
-
-MappedDrive::MappedDrive() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tazu-dlg-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create a temporary folder");
-    }
-    m_root = pattern;
-    DriveMap::map('C', m_root);
-}
-
-MappedDrive::~MappedDrive() {
-    DriveMap::reset();
-    std::error_code ignored;
-    std::filesystem::remove_all(m_root, ignored);
-}
-
-std::string MappedDrive::windows(const std::string& relative) const {
-    std::string path = relative;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return "C:\\" + path;
-}
-
-std::string MappedDrive::linux(const std::string& relative) const {
-    std::string path = relative;
-    std::replace(path.begin(), path.end(), '\\', '/');
-    return m_root + "/" + path;
-}
-
-void MappedDrive::write(const std::string& relative, std::size_t size) const {
-    const std::filesystem::path path = linux(relative);
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << std::string(size, 'x');
-}
-
-void MappedDrive::makeFolder(const std::string& relative) const {
-    std::filesystem::create_directories(linux(relative));
-}
-
-void MappedDrive::remove(const std::string& relative) const {
-    std::error_code ignored;
-    std::filesystem::remove(linux(relative), ignored);
-}
-
-bool MappedDrive::exists(const std::string& relative) const {
-    return std::filesystem::exists(linux(relative));
-}
-
-std::size_t MappedDrive::sizeOf(const std::string& relative) const {
-    return static_cast<std::size_t>(std::filesystem::file_size(linux(relative)));
-}
 
 DialogTestScope::DialogTestScope() {
     DialogService::install(&dialogs);

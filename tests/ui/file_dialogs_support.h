@@ -12,28 +12,6 @@
 
 namespace avrtazu::dialogtest {
 
-// A temporary folder mapped as drive C: for one test; removed, and the drive map reset, after.
-class MappedDrive {
-public:
-    MappedDrive();
-    ~MappedDrive();
-    MappedDrive(const MappedDrive&) = delete;
-    MappedDrive& operator=(const MappedDrive&) = delete;
-
-    // "C:\" followed by the relative path (either slash).
-    std::string windows(const std::string& relative) const;
-    std::string linux(const std::string& relative) const;
-    // Writes a file of `size` bytes (folders made as needed).
-    void write(const std::string& relative, std::size_t size = 0) const;
-    void makeFolder(const std::string& relative) const;
-    void remove(const std::string& relative) const;
-    bool exists(const std::string& relative) const;
-    std::size_t sizeOf(const std::string& relative) const;
-
-private:
-    std::string m_root;
-};
-
 // For one test: a fresh PlugInUtility logging into a recording hub, a ScriptedDialogService as
 // the dialog service, and a ModalRunner hook that the test sets with onModal.
 class DialogTestScope {

@@ -2,6 +2,7 @@
 #include "ui/folder_browser_dialog.h"
 
 #include "platform/file_system.h"
+#include "platform/temp_drive.h"
 #include "ui/file_dialogs_support.h"
 
 #include <QString>
@@ -15,11 +16,11 @@ namespace avrtazu {
 namespace {
 
 using dialogtest::DialogTestScope;
-using dialogtest::MappedDrive;
+using test::TempDrive;
 
 class FolderBrowserTest : public ::testing::Test {
 protected:
-    MappedDrive drive;
+    TempDrive drive;
     DialogTestScope scope;
 };
 
@@ -57,7 +58,7 @@ TEST_F(FolderBrowserTest, StartsAtTheGivenFolderOrTheCurrentOne) {
 
 TEST_F(FolderBrowserTest, DialogAllowsOkOnlyOnARealFolder) {
     drive.makeFolder("proj/sub");
-    drive.write("proj/file.txt");
+    drive.write("proj/file.txt", "");
     std::filesystem::create_directory_symlink(drive.linux("proj/sub"), drive.linux("proj/link"));
     const struct {
         const char* select;

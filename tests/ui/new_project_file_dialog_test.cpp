@@ -2,6 +2,7 @@
 
 #include "model/configuration.h"
 #include "model/project.h"
+#include "platform/temp_drive.h"
 #include "ui/file_dialogs_support.h"
 
 #include <QAbstractButton>
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -18,8 +20,8 @@ namespace avrtazu {
 namespace {
 
 using dialogtest::DialogTestScope;
-using dialogtest::MappedDrive;
 using dialogtest::typeAndConfirm;
+using test::TempDrive;
 
 const std::string kLocationHint =
     "Use the \"Location \" edit control to specify the new file's path";
@@ -36,14 +38,14 @@ protected:
         drive.makeFolder("proj");
     }
 
-    MappedDrive drive;
+    TempDrive drive;
     DialogTestScope scope;
     Project project;
 };
 
 TEST_F(NewProjectFileDialogTest, RefusesNamesInTheOrderOfItsChecks) {
-    drive.write("proj\\main.c", 5);
-    drive.write("proj\\" + std::string(65, 'e'), 0);
+    drive.write("proj\\main.c", std::string(5, 'x'));
+    drive.write("proj\\" + std::string(65, 'e'), "");
     const struct {
         std::string name;
         std::string text;    // empty: accepted
@@ -82,7 +84,7 @@ TEST_F(NewProjectFileDialogTest, RefusesNamesInTheOrderOfItsChecks) {
             EXPECT_EQ(result, QDialog::Accepted) << c.name;
             EXPECT_TRUE(scope.dialogs.messages().empty()) << c.name;
             EXPECT_EQ(dialog.newFilePath(), drive.windows("proj\\" + c.name));
-            EXPECT_TRUE(drive.exists("proj/" + c.name)) << c.name;
+            EXPECT_TRUE(std::filesystem::exists(drive.linux("proj/" + c.name))) << c.name;
             continue;
         }
         EXPECT_EQ(result, QDialog::Rejected) << c.name;
@@ -91,7 +93,8 @@ TEST_F(NewProjectFileDialogTest, RefusesNamesInTheOrderOfItsChecks) {
         EXPECT_EQ(scope.dialogs.messages()[0].caption, c.caption) << c.name;
         EXPECT_EQ(dialog.newFilePath(), "") << c.name;
     }
-    EXPECT_EQ(drive.sizeOf("proj/main.c"), 5u) << "an existing file must never be overwritten";
+    EXPECT_EQ(std::filesystem::file_size(drive.linux("proj/main.c")), 5u)
+        << "an existing file must never be overwritten";
 }
 
 TEST_F(NewProjectFileDialogTest, StaysOpenAfterARefusalAndCreatesAnEmptyFileOnTheNextOk) {
@@ -112,9 +115,9 @@ TEST_F(NewProjectFileDialogTest, StaysOpenAfterARefusalAndCreatesAnEmptyFileOnTh
     EXPECT_EQ(dialog.DoModal(), QDialog::Accepted);
     EXPECT_EQ(refusalsWhileOpen, 1);
     EXPECT_EQ(dialog.newFilePath(), drive.windows("proj\\good.c"));
-    ASSERT_TRUE(drive.exists("proj/good.c"));
-    EXPECT_EQ(drive.sizeOf("proj/good.c"), 0u);
-    EXPECT_FALSE(drive.exists("proj/bad name.c"));
+    ASSERT_TRUE(std::filesystem::exists(drive.linux("proj/good.c")));
+    EXPECT_EQ(std::filesystem::file_size(drive.linux("proj/good.c")), 0u);
+    EXPECT_FALSE(std::filesystem::exists(drive.linux("proj/bad name.c")));
 }
 
 TEST_F(NewProjectFileDialogTest, LocationStartsAtTheProjectAndOnlyBrowseChangesIt) {
@@ -134,8 +137,8 @@ TEST_F(NewProjectFileDialogTest, LocationStartsAtTheProjectAndOnlyBrowseChangesI
     CNewProjectFileDialog dialog(project);
     EXPECT_EQ(dialog.DoModal(), QDialog::Accepted);
     EXPECT_EQ(dialog.newFilePath(), "C:\\elsewhere\\util.h");
-    EXPECT_TRUE(drive.exists("elsewhere/util.h"));
-    EXPECT_FALSE(drive.exists("proj/util.h"));
+    EXPECT_TRUE(std::filesystem::exists(drive.linux("elsewhere/util.h")));
+    EXPECT_FALSE(std::filesystem::exists(drive.linux("proj/util.h")));
     // Both browses start at the project's directory.
     ASSERT_EQ(scope.dialogs.dialogs().size(), 2u);
     for (const auto& request : scope.dialogs.dialogs()) {
@@ -152,7 +155,7 @@ TEST_F(NewProjectFileDialogTest, CancelCreatesNothing) {
     CNewProjectFileDialog dialog(project);
     EXPECT_EQ(dialog.DoModal(), QDialog::Rejected);
     EXPECT_EQ(dialog.newFilePath(), "");
-    EXPECT_FALSE(drive.exists("proj/never.c"));
+    EXPECT_FALSE(std::filesystem::exists(drive.linux("proj/never.c")));
 }
 
 } // namespace

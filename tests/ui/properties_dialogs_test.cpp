@@ -4,6 +4,7 @@
 #include "model/configuration.h"
 #include "model/project.h"
 #include "platform/file_system.h"
+#include "platform/temp_drive.h"
 #include "ui/file_dialogs_support.h"
 #include "ui/file_info_text.h"
 
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -19,7 +21,7 @@ namespace avrtazu {
 namespace {
 
 using dialogtest::DialogTestScope;
-using dialogtest::MappedDrive;
+using test::TempDrive;
 
 std::string field(const QDialog& dialog, const char* name) {
     const auto* edit = dialog.findChild<QLineEdit*>(QLatin1String(name));
@@ -43,7 +45,7 @@ protected:
         drive.makeFolder("proj");
     }
 
-    MappedDrive drive;
+    TempDrive drive;
     DialogTestScope scope;
     Project project;
 };
@@ -68,8 +70,8 @@ TEST_F(PropertiesDialogsTest, ObjectFileLiesInTheOutputDirectoryUnderTheStemOfTh
 }
 
 TEST_F(PropertiesDialogsTest, FilePropertiesShowTheFileAndItsObjectFile) {
-    drive.write("proj/src.c", 1023);
-    drive.write("proj/obj/src.o", 1536);
+    drive.write("proj/src.c", std::string(1023, 'x'));
+    drive.write("proj/obj/src.o", std::string(1536, 'x'));
     CPropertiesDialog dialog(project, drive.windows("proj\\src.c"));
     EXPECT_EQ(dialog.windowTitle().toStdString(), "File properties");
     const std::map<std::string, std::string> expected = {
@@ -85,7 +87,7 @@ TEST_F(PropertiesDialogsTest, FilePropertiesShowTheFileAndItsObjectFile) {
 }
 
 TEST_F(PropertiesDialogsTest, MissingObjectFileIsSaidSo) {
-    drive.write("proj/inc/io.h", 2048);
+    drive.write("proj/inc/io.h", std::string(2048, 'x'));
     // A folder of the object's name is no object file either.
     drive.makeFolder("proj/obj/io.o");
     CPropertiesDialog dialog(project, drive.windows("proj\\inc\\io.h"));
@@ -127,14 +129,14 @@ TEST_F(PropertiesDialogsTest, FileThatCannotBeReadFailsConstructionWithAShortMes
 }
 
 TEST_F(PropertiesDialogsTest, FilePropertiesWithoutActiveConfigurationFailConstruction) {
-    drive.write("proj/src.c", 1);
+    drive.write("proj/src.c", std::string(1, 'x'));
     Project broken("demo", drive.windows("proj\\"));
     EXPECT_THROW(CPropertiesDialog(broken, drive.windows("proj\\src.c")), std::runtime_error);
 }
 
 TEST_F(PropertiesDialogsTest, ProjectPropertiesShowProjectAndOutput) {
-    drive.write("proj/demo.aps", 10);
-    drive.write("proj/obj/demo.cof", 1536);
+    drive.write("proj/demo.aps", std::string(10, 'x'));
+    drive.write("proj/obj/demo.cof", std::string(1536, 'x'));
     project.setPart("ATmega16");
     project.setDirty(true);
     CProjectPropertiesDialog dialog(project);
@@ -170,14 +172,14 @@ TEST_F(PropertiesDialogsTest, ProjectPropertiesReportFilesWhoseStatusIsMissing) 
         {false, false, "Error!", "Unknown", "Unknown", 2},
     };
     for (const auto& c : cases) {
-        drive.remove("proj/demo.aps");
-        drive.remove("proj/obj/demo.cof");
+        std::filesystem::remove(drive.linux("proj/demo.aps"));
+        std::filesystem::remove(drive.linux("proj/obj/demo.cof"));
         scope.hub->logs.clear();
         if (c.projectFile) {
-            drive.write("proj/demo.aps", 1);
+            drive.write("proj/demo.aps", std::string(1, 'x'));
         }
         if (c.outputFile) {
-            drive.write("proj/obj/demo.cof", 7);
+            drive.write("proj/obj/demo.cof", std::string(7, 'x'));
         }
         CProjectPropertiesDialog dialog(project);
         SCOPED_TRACE(std::string(c.lastSaved) + "/" + c.lastBuild);
@@ -205,7 +207,7 @@ TEST_F(PropertiesDialogsTest, ProjectPropertiesReportFilesWhoseStatusIsMissing) 
 }
 
 TEST_F(PropertiesDialogsTest, ProjectPropertiesWithoutActiveConfigurationStopFillingAndLogIt) {
-    drive.write("proj/demo.aps", 1);
+    drive.write("proj/demo.aps", std::string(1, 'x'));
     Project broken("demo", drive.windows("proj\\"));
     CProjectPropertiesDialog dialog(broken);
     EXPECT_EQ(field(dialog, "projectFile"), "demo.aps");

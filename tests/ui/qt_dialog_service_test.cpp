@@ -1,5 +1,6 @@
 #include "ui/qt_dialog_service.h"
 
+#include "platform/temp_drive.h"
 #include "ui/file_dialogs_support.h"
 #include "ui/folder_browser_dialog.h"
 
@@ -18,7 +19,7 @@
 namespace avrtazu {
 namespace {
 
-using dialogtest::MappedDrive;
+using test::TempDrive;
 
 TEST(QtDialogServiceTest, WindowsFiltersBecomeQtFilters) {
     const struct {
@@ -39,7 +40,7 @@ TEST(QtDialogServiceTest, WindowsFiltersBecomeQtFilters) {
 }
 
 TEST(QtDialogServiceTest, PathsCrossBetweenWindowsAndLinux) {
-    MappedDrive drive;
+    TempDrive drive;
     EXPECT_EQ(QtDialogService::startDirectory("C:\\proj\\").toStdString(), drive.linux("proj/"));
     EXPECT_EQ(QtDialogService::startDirectory("Z:\\usr\\lib").toStdString(), "/usr/lib");
     EXPECT_EQ(QtDialogService::startDirectory(""), QDir::currentPath());
@@ -72,9 +73,6 @@ TEST(QtDialogServiceTest, ButtonsAndAnswersMapBothWays) {
         EXPECT_EQ(QtDialogService::answerFor(QMessageBox::Cancel, c.buttons),
                   MessageAnswer::Cancel);
     }
-    EXPECT_EQ(QtDialogService::qtIcon(MessageIcon::Error), QMessageBox::Critical);
-    EXPECT_EQ(QtDialogService::qtIcon(MessageIcon::Question), QMessageBox::Question);
-    EXPECT_EQ(QtDialogService::qtIcon(MessageIcon::None), QMessageBox::NoIcon);
 }
 
 // Acts on the first visible top-level widget of type T once the event loop shows it.
@@ -111,7 +109,7 @@ TEST(QtDialogServiceTest, MessageBoxShowsTextAndGivesTheClickedAnswer) {
 }
 
 TEST(QtDialogServiceTest, BrowseFolderShowsTheFolderBrowserAtTheStartFolder) {
-    MappedDrive drive;
+    TempDrive drive;
     drive.makeFolder("proj/obj");
     whenShown<FolderBrowserDialog>([](FolderBrowserDialog& dialog) {
         dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();

@@ -1,6 +1,7 @@
 #include "ui/rename_file_dialog.h"
 
 #include "model/source_file.h"
+#include "platform/temp_drive.h"
 #include "ui/file_dialogs_support.h"
 
 #include <QAbstractButton>
@@ -16,8 +17,8 @@ namespace avrtazu {
 namespace {
 
 using dialogtest::DialogTestScope;
-using dialogtest::MappedDrive;
 using dialogtest::typeAndConfirm;
+using test::TempDrive;
 
 const std::string kSameExtension = "The new name must have the same extension as the old.\n";
 const std::string kTooLong = "File name is too long. Only 64 characters is allowed";
@@ -34,11 +35,11 @@ std::string charText(char c) {
 class RenameFileDialogTest : public ::testing::Test {
 protected:
     RenameFileDialogTest() {
-        drive.write("proj/main.c");
-        drive.write("proj/other.c");
-        drive.write("proj/" + std::string(63, 'o') + ".c");
-        drive.write("proj/src/util.c");
-        drive.write("proj/src/helper.c");
+        drive.write("proj/main.c", "");
+        drive.write("proj/other.c", "");
+        drive.write("proj/" + std::string(63, 'o') + ".c", "");
+        drive.write("proj/src/util.c", "");
+        drive.write("proj/src/helper.c", "");
     }
 
     // The result of typing `name` and pressing "Rename"; refusals are in scope.dialogs.
@@ -52,7 +53,7 @@ protected:
         return result;
     }
 
-    MappedDrive drive;
+    TempDrive drive;
     DialogTestScope scope;
 };
 
