@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+namespace avrtazu {
+
+// The text the user sees when a page's fill or harvest fails inside.
+inline constexpr const char* kInconsistencyMessage =
+    "Inconsistency in internal datastructures. Please restart AVR Studio";
+
+// Writes the error under the operation's name for the developer, then the fixed text for the
+// user, on the plug-in's log channel.
+void reportInconsistency(const std::string& context, const std::string& message);
+
+} // namespace avrtazu
