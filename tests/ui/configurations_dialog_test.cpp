@@ -112,6 +112,8 @@ TEST_F(ConfigurationsDialogTest, AddingTheSameNameTwiceRefusesTheSecondTime) {
 }
 
 TEST_F(ConfigurationsDialogTest, OkCreatesTheAddedConfigurationsWithTheProjectsObjectFile) {
+    // The object file follows the project's name, not an existing configuration's.
+    project.setName("motor");
     project.setActiveConfiguration("release");
     project.setMacroDefinitions("KEEP=1");
     CConfigurationsDialog dialog(project);
@@ -125,7 +127,7 @@ TEST_F(ConfigurationsDialogTest, OkCreatesTheAddedConfigurationsWithTheProjectsO
     for (const char* name : {"Flash", "boot"}) {
         SCOPED_TRACE(name);
         const Configuration& created = project.configs().at(name);
-        EXPECT_EQ(created.outputFileName(), "blink.o");
+        EXPECT_EQ(created.outputFileName(), "motor.o");
         EXPECT_EQ(created.part(), fresh.part());
         EXPECT_EQ(created.outputDir(), std::string(name) + "\\");
         EXPECT_EQ(created.macroDefinitions(), "");
@@ -134,14 +136,6 @@ TEST_F(ConfigurationsDialogTest, OkCreatesTheAddedConfigurationsWithTheProjectsO
     // Existing configurations and the active one are untouched.
     EXPECT_EQ(project.currentConfigName(), "release");
     EXPECT_EQ(project.macroDefinitions(), "KEEP=1");
-}
-
-TEST_F(ConfigurationsDialogTest, OutputFileNameOfANewConfigurationFollowsTheProjectName) {
-    project.setName("motor");
-    CConfigurationsDialog dialog(project);
-    add(dialog, "Flash");
-    control<QPushButton>(dialog, "ok").click();
-    EXPECT_EQ(project.configs().at("Flash").outputFileName(), "motor.o");
 }
 
 TEST_F(ConfigurationsDialogTest, CancelDropsAdditionsButKeepsDeletions) {
@@ -201,16 +195,6 @@ TEST_F(ConfigurationsDialogTest, DeleteActsOnTheProjectAtOnceAndReportsTheOutcom
         EXPECT_EQ(configurationNames(edited), expectedProject);
         EXPECT_TRUE(dialogs.messages().empty());
     }
-}
-
-TEST_F(ConfigurationsDialogTest, RenameChangesNothing) {
-    CConfigurationsDialog dialog(project);
-    select(dialog, "release");
-    control<QPushButton>(dialog, "rename").click();
-    EXPECT_EQ(dialog.listedNames(), (Names{"Debug", "default", "release"}));
-    EXPECT_EQ(configurationNames(project), (Names{"Debug", "default", "release"}));
-    EXPECT_TRUE(hub->logs.empty());
-    EXPECT_TRUE(dialogs.messages().empty());
 }
 
 TEST_F(ConfigurationsDialogTest, DoModalRunsThroughTheModalRunner) {
