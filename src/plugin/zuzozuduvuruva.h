@@ -14,7 +14,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <exception>
+#include <cstddef>
 #include <functional>
 #include <string>
 
