@@ -350,14 +350,17 @@ QTreeWidgetItem* CProjectTree::insertFileItem(const std::string& name, QTreeWidg
     if (name.find(home) != std::string::npos) {
         record.subtractPath(home);
     }
-    const bool projectGroup = group != nullptr && (group == m_headerGroup ||
-                                                   group == m_sourceGroup || group == m_otherGroup);
+    // Before initialize every group is null, and so is an unknown one.
+    const bool isHeaders = group != nullptr && group == m_headerGroup;
+    const bool isSources = group != nullptr && group == m_sourceGroup;
+    const bool isOthers = group != nullptr && group == m_otherGroup;
+    const bool projectGroup = isHeaders || isSources || isOthers;
     if (addToProject) {
-        if (group == m_headerGroup && group != nullptr) {
+        if (isHeaders) {
             m_project.addHdrFile(record);
-        } else if (group == m_sourceGroup && group != nullptr) {
+        } else if (isSources) {
             m_project.addSrcFile(record);
-        } else if (group == m_otherGroup && group != nullptr) {
+        } else if (isOthers) {
             m_project.addOtherFile(record);
         } else {
             throw std::runtime_error("Invalid parent item");
@@ -365,21 +368,16 @@ QTreeWidgetItem* CProjectTree::insertFileItem(const std::string& name, QTreeWidg
         m_plugin.saveProject();
         m_project.setDirty(true);
     }
-
-    int picture = kFilePicture;
-    if (group != nullptr && group == m_headerGroup) {
-        picture = kHeaderPicture;
-    } else if (group != nullptr && group == m_sourceGroup) {
-        picture = kSourcePicture;
-    } else if (group == nullptr || (group != m_otherGroup && group != m_externalGroup)) {
+    if (!projectGroup && (group == nullptr || group != m_externalGroup)) {
         throw std::runtime_error("Invalid parent item");
     }
+    const int picture = isHeaders ? kHeaderPicture : isSources ? kSourcePicture : kFilePicture;
 
     ProjectTreeItem* item = nullptr;
     if (projectGroup) {
-        const std::list<SourceFile>& list = group == m_headerGroup   ? m_project.hdrFiles()
-                                            : group == m_sourceGroup ? m_project.srcFiles()
-                                                                     : m_project.otherFiles();
+        const std::list<SourceFile>& list = isHeaders   ? m_project.hdrFiles()
+                                            : isSources ? m_project.srcFiles()
+                                                        : m_project.otherFiles();
         const auto found = std::find(list.begin(), list.end(), record);
         if (found == list.end()) {
             throw std::runtime_error("Could not find project file in Project datastructure");
@@ -560,7 +558,7 @@ void CProjectTree::keyPressEvent(QKeyEvent* event) {
         QTreeWidgetItem* item = currentItem();
         if (isFileItemPlace(placeOf(item))) {
             openItemFile(item);
-        } else if (item == m_root || isGroup(item)) {
+        } else if (item != nullptr && (item == m_root || isGroup(item))) {
             item->setExpanded(!item->isExpanded());
         }
         QTreeWidget::keyPressEvent(event);

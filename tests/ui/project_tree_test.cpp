@@ -220,6 +220,41 @@ TEST_F(ProjectTreeTest, FindFileItemMatchesRelativeAndAbsoluteNamesExactly) {
     EXPECT_EQ(view.findFileItem(view.headerGroup(), "main.c"), nullptr);
 }
 
+TEST_F(ProjectTreeTest, InsertFileItemRefusesEmptyNamesAndForeignParents) {
+    CProjectTree& view = makeTree();
+    struct Case {
+        std::string name;
+        QTreeWidgetItem* group;
+        bool addToProject;
+        std::string error;
+    };
+    const std::vector<Case> cases = {
+        {"", view.sourceGroup(), true, "File name is empty"},
+        {"x.c", view.externalGroup(), true, "Invalid parent item"},
+        {"x.c", view.rootItem(), false, "Invalid parent item"},
+        {"x.c", nullptr, true, "Invalid parent item"},
+    };
+    for (const Case& c : cases) {
+        try {
+            view.insertFileItem(c.name, c.group, c.addToProject);
+            ADD_FAILURE() << "accepted " << c.name;
+        } catch (const std::runtime_error& error) {
+            EXPECT_EQ(std::string(error.what()), c.error) << c.name;
+        }
+    }
+    EXPECT_TRUE(project.srcFiles().empty() && project.otherFiles().empty());
+    EXPECT_EQ(view.rootItem()->childCount(), 4);
+    EXPECT_EQ(commands.saves, 0);
+
+    // Outside the project folder a file keeps its absolute path; inside it becomes relative.
+    view.insertFileItem("C:\\ext\\x.c", view.sourceGroup(), true);
+    view.insertFileItem(windows("sub\\y.c"), view.sourceGroup(), true);
+    EXPECT_EQ(project.srcFiles().front().fullName(), "C:\\ext\\x.c");
+    EXPECT_EQ(project.srcFiles().back().fullName(), "sub\\y.c");
+    EXPECT_EQ(commands.saves, 2);
+    EXPECT_TRUE(project.isDirty());
+}
+
 TEST_F(ProjectTreeTest, ContextMenuEntriesFollowTheSelectedItem) {
     writeFile("demo\\main.c");
     writeFile("demo\\io.h");
