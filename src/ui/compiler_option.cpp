@@ -132,6 +132,10 @@ void CCompilerOption::harvestDataFromControls(Project& project) {
         return;
     }
     try {
+        // Controls still showing another configuration must not overwrite the active one.
+        if (project.currentConfigName() != m_loadedConfiguration) {
+            return;
+        }
         project.setExtension(m_extension != 0);
         project.setStrictCheckings(m_strictCheckings != 0);
         project.setIntSizeEnum(m_intSizeEnum != 0);

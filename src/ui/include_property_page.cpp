@@ -173,6 +173,10 @@ void CIncludePropertyPage::harvestDataFromControls(Project& project) {
         return;
     }
     try {
+        // Controls still showing another configuration must not overwrite the active one.
+        if (project.currentConfigName() != m_loadedConfiguration) {
+            return;
+        }
         const std::string home = project.homePath();
         storeList(
             entries(m_includes.list), home, [&project] { project.clearIncludes(); },

@@ -628,6 +628,10 @@ void CTargetOptionDlg::harvestDataFromControls(Project& project) {
         return;
     }
     try {
+        // Controls still showing another configuration must not overwrite the active one.
+        if (project.currentConfigName() != m_loadedConfiguration) {
+            return;
+        }
         const std::string part = textOr(*m_deviceList, "Custom");
         project.setPart(part);
         if (IPluginHub* hub = PlugInUtility::instance().hub()) {

@@ -242,7 +242,7 @@ TEST_F(CompilerOptionTest, FailuresInsideFillAndHarvestAreLoggedForDeveloperAndU
     page.harvestDataFromControls(empty);
     EXPECT_EQ(logLines(3),
               std::vector<std::string>{"CCompilerOption::harvestDataFromControls()|"
-                                       "Project::setExtension: Invalid Configuration"});
+                                       "Project::currentConfigName(): Invalid Configuration"});
     EXPECT_EQ(logLines(2).size(), 1u);
 }
 

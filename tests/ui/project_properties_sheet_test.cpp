@@ -5,6 +5,7 @@
 #include "ui/include_property_page.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QTabWidget>
 
@@ -102,6 +103,27 @@ TEST_F(SheetTest, OkHarvestsEveryShownPage) {
     EXPECT_EQ(project.macroDefinitions(), "F_CPU=8000000");
     EXPECT_EQ(project.otherOptions(), "-v");
     EXPECT_EQ(project.optionTabIndex(), CProjectPropertiesSheet::TargetPage);
+}
+
+// Pages still showing the configuration the user switched away from leave the new one alone.
+TEST_F(SheetTest, SwitchingConfigurationKeepsOtherPagesFromOverwritingIt) {
+    auto sheet = makeSheet();
+    runSheet(*sheet, [&](QDialog& dialog) {
+        sheet->setActivePage(CProjectPropertiesSheet::PathsPage);
+        sheet->setActivePage(CProjectPropertiesSheet::CompilerPage);
+        control<QLineEdit>(sheet->compilerPage(), "macroDefinitions").setText("ONLY_DEFAULT");
+        sheet->setActivePage(CProjectPropertiesSheet::TargetPage);
+        control<QLineEdit>(sheet->targetPage(), "otherOptions").setText("-v");
+        sheet->setActivePage(CProjectPropertiesSheet::GeneralPage);
+        auto& combo = control<QComboBox>(sheet->generalPage(), "configurationCombo");
+        combo.setCurrentIndex(combo.findText("Release"));
+        click(dialog, "okButton");
+        return dialog.result();
+    });
+    EXPECT_EQ(project.currentConfigName(), "Release");
+    EXPECT_EQ(project.macroDefinitions(), "");
+    EXPECT_EQ(project.otherOptions(), "");
+    EXPECT_EQ(project.includes(), (std::vector<std::string>{"D:\\release\\include"}));
 }
 
 // Without an active configuration every harvest fails and says so, which shows their order.

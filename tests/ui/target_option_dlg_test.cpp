@@ -570,7 +570,7 @@ TEST_F(TargetOptionDlgTest, FailuresInsideFillAndHarvestAreLogged) {
     hub->logs.clear();
     page.harvestDataFromControls(empty);
     EXPECT_EQ(logLines(3), std::vector<std::string>{"CTargetOptionDlg::harvestDataFromControls()|"
-                                                    "Project::setPart(): Invalid Configuration"});
+                                                    "Project::currentConfigName(): Invalid Configuration"});
 }
 
 } // namespace
