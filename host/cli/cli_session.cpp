@@ -262,11 +262,16 @@ int CliSession::drive(const CliOptions& options) {
         status = kExitFailure;
     }
 
-    m_phase = Phase::Finishing;
+    m_phase = Phase::Saving;
     plugin->HandleEvent(kEventSave, Bstr());
-    if (!m_damage.empty()) {
-        note("the project's plug-in section could not be read (" + m_damage.front() + "); " +
-             m_document->path() + " was left as it was");
+    m_phase = Phase::Closing;
+    // A section that was not read whole, or not written whole, would lose the project.
+    if (!m_damage.empty() || !m_saveErrors.empty()) {
+        const std::string reason =
+            m_damage.empty()
+                ? "the plug-in could not write the project (" + m_saveErrors.front() + ")"
+                : "the project's plug-in section could not be read (" + m_damage.front() + ")";
+        note(reason + "; " + m_document->path() + " was left as it was");
         status = kExitFailure;
     } else {
         std::string error;
@@ -348,6 +353,8 @@ void CliSession::onLog(long level, const std::string& prefix, const std::string&
             m_damage.push_back(message);
         } else if (m_phase == Phase::Running) {
             ++m_commandErrors;
+        } else if (m_phase == Phase::Saving) {
+            m_saveErrors.push_back(message);
         }
     }
     if (level == 3 && !m_verbose) {

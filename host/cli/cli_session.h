@@ -39,7 +39,7 @@ public:
     int run(const CliOptions& options, const std::string& executableFolder);
 
 private:
-    enum class Phase { Starting, Loading, Running, Finishing };
+    enum class Phase { Starting, Loading, Running, Saving, Closing };
 
     int prepare(const CliOptions& options, const std::string& executableFolder);
     int drive(const CliOptions& options);
@@ -60,6 +60,8 @@ private:
     Phase m_phase = Phase::Starting;
     // Errors the plug-in logged while reading the project that mean its section is damaged.
     std::vector<std::string> m_damage;
+    // Errors the plug-in logged while writing the project into the document.
+    std::vector<std::string> m_saveErrors;
     int m_commandErrors = 0;
 };
 

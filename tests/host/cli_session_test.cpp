@@ -249,6 +249,17 @@ TEST_F(CliSessionTest, ADamagedSectionIsNeverWrittenBack) {
     EXPECT_EQ(installation.script().calls.back(), "Close");
 }
 
+TEST_F(CliSessionTest, AProjectWrittenOnlyPartlyIsNeverWrittenBack) {
+    installation.script().saveLog = {{2, "Project file data could not be saved"}};
+    EXPECT_EQ(run({"build", "@P"}), 1);
+    EXPECT_EQ(readFile(project), original);
+    EXPECT_NE(err.str().find("could not write the project (Project file data could not be "
+                             "saved); " +
+                             project + " was left as it was"),
+              std::string::npos)
+        << err.str();
+}
+
 TEST_F(CliSessionTest, AMissingProjectFileDoesNotStopTheSave) {
     installation.script().loadLog = {{2, "The project file Z:\\p\\gone.c does not exist."}};
     EXPECT_EQ(run({"build", "@P"}), 0) << err.str();

@@ -90,27 +90,6 @@ TEST_F(CliWorksTest, DirectoriesAreWindowsFoldersWithTheirBackslash) {
               DriveMap::toWindows(folder.file("studio/AvrStudioPlugin/tazusupportedparts.txt")));
 }
 
-TEST_F(CliWorksTest, TheEditorIsOnlyRecorded) {
-    CliWorks works(document, folder.path(), output, messages, false);
-    works.setActiveFile("Z:\\p\\main.c");
-    Bstr active;
-    works.GetActiveFile(&active);
-    EXPECT_EQ(toNarrow(active), "Z:\\p\\main.c");
-    works.OpenFileAtLine(L"Z:\\p\\uart.c", 12, 0);
-    works.OpenFile(L"Z:\\p\\uart.h", 0);
-    std::int16_t open = 1;
-    works.IsFileOpen(L"Z:\\p\\uart.c", &open);
-    EXPECT_EQ(open, 0);
-    ASSERT_EQ(works.openedFiles().size(), 2u);
-    EXPECT_EQ(works.openedFiles()[0].path, "Z:\\p\\uart.c");
-    EXPECT_EQ(works.openedFiles()[0].line, 12);
-    EXPECT_EQ(works.openedFiles()[1].path, "Z:\\p\\uart.h");
-    works.ShowHelp(L"<SHOW_HELP><FILE>avr-tazu_pluginhelp</FILE><TOPIC></TOPIC></SHOW_HELP>");
-    EXPECT_EQ(messages.str(),
-              "help: <SHOW_HELP><FILE>avr-tazu_pluginhelp</FILE><TOPIC></TOPIC></SHOW_HELP>\n");
-    EXPECT_TRUE(output.str().empty());
-}
-
 TEST_F(CliWorksTest, DockWindowsAreRealWidgetsThatEndWithTheWorks) {
     QPointer<QWidget> child;
     QPointer<QWidget> dock;

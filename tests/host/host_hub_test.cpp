@@ -126,16 +126,6 @@ TEST_F(HostHubTest, SourceFilesAreSplitAtCommas) {
     EXPECT_TRUE(hub.sourceFiles().empty());
 }
 
-TEST_F(HostHubTest, PartNamesGoBothWays) {
-    hub.SetPartName(L"ATMega16");
-    EXPECT_EQ(hub.partName(), "ATMega16");
-    hub.setDebugPartName("ATMega32");
-    Bstr part;
-    EXPECT_EQ(hub.GetPartName(&part), S_OK);
-    EXPECT_EQ(toNarrow(part), "ATMega32");
-    EXPECT_EQ(hub.GetPartName(nullptr), E_POINTER);
-}
-
 // The plug-in's log channel finds the installed hub through the object registry.
 TEST_F(HostHubTest, InstalledHubIsThePlugInsHubAndHearsItsLog) {
     auto installed = std::make_shared<HostHub>(&document);

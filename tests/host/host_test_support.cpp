@@ -121,6 +121,7 @@ public:
             pugi::xml_node section = document()->document_element().child("AVRTAZUPLUGIN");
             section.remove_child("SAVED");
             section.append_child("SAVED").text().set("yes");
+            log(m_script->saveLog);
         }
         return S_OK;
     }

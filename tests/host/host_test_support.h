@@ -51,6 +51,7 @@ struct FakePluginScript {
     HRESULT commandResult = 0;
     std::vector<LogLine> loadLog;
     std::vector<LogLine> commandLog;
+    std::vector<LogLine> saveLog;
     std::vector<Line> commandOutput;
     // Sent with event 51 during the command when not empty.
     std::string objectFile;
