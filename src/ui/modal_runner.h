@@ -16,6 +16,12 @@ public:
     // An empty hook restores the default: the dialog's own exec().
     static void setHook(Hook hook);
     static int exec(QDialog& dialog);
+
+    // Set by a host in which no person answers dialogs (the hook answers them instead): a flow
+    // that would show a dialog again only because its answer was not good enough must end
+    // rather than ask forever.
+    static void setUnattended(bool unattended);
+    static bool unattended();
 };
 
 } // namespace avrtazu
