@@ -206,9 +206,8 @@ int CliSession::drive(const CliOptions& options) {
 
     m_dialogs = std::make_unique<CliDialogService>(m_messages);
     DialogService::install(m_dialogs.get());
-    int modalRuns = 0;
-    ModalRunner::setHook([this, &modalRuns](QDialog& dialog) {
-        if (++modalRuns > kModalLimit) {
+    ModalRunner::setHook([this](QDialog& dialog) {
+        if (++m_modalRuns > kModalLimit) {
             note("dialog \"" + dialog.windowTitle().toStdString() +
                  "\" cancelled: the plug-in keeps asking");
             return static_cast<int>(QDialog::Rejected);
@@ -252,7 +251,7 @@ int CliSession::drive(const CliOptions& options) {
     works.resetOutputWatch();
     const long result = runCommand(options, *plugin, works);
     int status = judge(options, result);
-    // Compile and export say nothing when they have nothing to do; a user asked for something.
+    // A compile of a file the project does not build says nothing; the user asked for something.
     if (status == kExitSuccess && options.command == CliOptions::Command::Compile &&
         works.outputLineCount() == 0) {
         note(options.files.front() + " is not a source file of the project; nothing compiled");

@@ -63,6 +63,8 @@ private:
     // Errors the plug-in logged while writing the project into the document.
     std::vector<std::string> m_saveErrors;
     int m_commandErrors = 0;
+    // Dialogs run through the modal hook so far.
+    int m_modalRuns = 0;
 };
 
 } // namespace avrtazu
