@@ -91,6 +91,7 @@ struct GlobalsRestorer {
     bool registryFileSet = false;
     ~GlobalsRestorer() {
         ModalRunner::setHook({});
+        ModalRunner::setUnattended(false);
         MessagePump::install({});
         DialogService::install(nullptr);
         if (registryFileSet) {
@@ -219,6 +220,8 @@ int CliSession::drive(const CliOptions& options) {
                    << '\n';
         return dialog.result();
     });
+    // Nobody answers here: flows that would ask again after a refused answer end instead.
+    ModalRunner::setUnattended(true);
     MessagePump::install([] { QCoreApplication::processEvents(); });
 
     CliWorks works(*m_document, m_studioFolder, m_output, m_messages, m_colour);

@@ -357,8 +357,15 @@ TEST_F(CliSessionTest, ModalDialogsAreAcceptedAsShown) {
         dialog.setWindowTitle("Project Options");
         result = ModalRunner::exec(dialog);
     };
+    bool unattended = false;
+    installation.script().duringCommand = [&, show = installation.script().duringCommand] {
+        unattended = ModalRunner::unattended();
+        show();
+    };
     run({"build", "@P"});
     EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_TRUE(unattended);
+    EXPECT_FALSE(ModalRunner::unattended());
     EXPECT_NE(err.str().find("dialog \"Project Options\": accepted as shown"), std::string::npos)
         << err.str();
 }
