@@ -1,0 +1,174 @@
+#include "studio/screenshot_run.h"
+
+// Before Qt's headers come in through the plug-in's: the log channel's names stay clear of
+// Qt's keyword macros.
+#include "services/plug_in_utility.h"
+
+#include "plugin/zuzozuduvuruva.h"
+
+#include "studio/output_pane.h"
+#include "studio/project_session.h"
+#include "studio/studio_window.h"
+#include "studio/studio_works.h"
+
+#include "platform/drive_map.h"
+#include "services/gui_works.h"
+#include "ui/modal_runner.h"
+#include "ui/project_properties_sheet.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QPixmap>
+#include <QTabWidget>
+
+#include <filesystem>
+#include <iostream>
+
+namespace avrtazu {
+
+namespace {
+
+QString slug(const QString& text) {
+    QString name;
+    for (const QChar c : text.toLower()) {
+        if (c.isLetterOrNumber()) {
+            name += c;
+        } else if (c != QLatin1Char('&') && !name.isEmpty() && !name.endsWith(QLatin1Char('-'))) {
+            name += QLatin1Char('-');
+        }
+    }
+    return name;
+}
+
+} // namespace
+
+ScreenshotRun::ScreenshotRun(StudioWindow& window, const std::string& folder)
+    : m_window(window), m_folder(folder) {}
+
+void ScreenshotRun::settle() {
+    // Layouts and pending paints of the offscreen windows finish here.
+    for (int i = 0; i < 3; ++i) {
+        QApplication::processEvents();
+    }
+}
+
+bool ScreenshotRun::save(QWidget& widget, const QString& name) {
+    settle();
+    const std::string path =
+        (std::filesystem::path(m_folder) / (name + ".png").toStdString()).string();
+    const QPixmap picture = widget.grab();
+    if (picture.isNull() ||
+        !picture.save(QFile::decodeName(QByteArray::fromStdString(path)), "PNG")) {
+        std::cerr << "avrtazu-studio: cannot write " << path << '\n';
+        ++m_failures;
+        return false;
+    }
+    m_written.push_back(path);
+    std::cout << path << '\n';
+    return true;
+}
+
+int ScreenshotRun::run(const std::string& projectPath) {
+    std::error_code failure;
+    std::filesystem::create_directories(m_folder, failure);
+    if (failure) {
+        std::cerr << "avrtazu-studio: cannot make the folder " << m_folder << ": "
+                  << failure.message() << '\n';
+        return 1;
+    }
+    m_window.resize(1280, 800);
+    m_window.show();
+    settle();
+    if (!m_window.openProject(projectPath)) {
+        std::cerr << "avrtazu-studio: cannot open " << projectPath << '\n';
+        return 1;
+    }
+    captureMainWindow();
+    captureOptionsSheet();
+    captureTreeMenu();
+    m_window.discardProject();
+    return m_failures == 0 && !m_written.empty() ? 0 : 1;
+}
+
+void ScreenshotRun::captureMainWindow() {
+    m_window.runCommand(0);
+    OutputPane& output = m_window.output();
+    for (int row = 0; row < output.count(); ++row) {
+        if (output.kindOf(row) == kOutputError &&
+            output.item(row)->text().contains(QLatin1Char('('))) {
+            output.setCurrentRow(row);
+            emit output.lineActivated(output.item(row)->text());
+            break;
+        }
+    }
+    // Without an error to show, the first source file is open beside the build's result.
+    Zuzozuduvuruva* tazu = m_window.session().tazu();
+    Bstr active;
+    m_window.works().GetActiveFile(&active);
+    if (tazu != nullptr && tazu->tree() != nullptr) {
+        tazu->tree()->expandAll();
+    }
+    if (active.empty() && tazu != nullptr && !tazu->project().srcFiles().empty()) {
+        const std::string file =
+            tazu->project().srcFiles().front().absoluteName(tazu->project().homePath());
+        m_window.works().OpenFile(toWide(file), 0);
+    }
+    save(m_window, QStringLiteral("main-window"));
+}
+
+void ScreenshotRun::captureOptionsSheet() {
+    bool shown = false;
+    const auto capture = [this, &shown](QDialog& dialog) {
+        shown = true;
+        dialog.resize(dialog.sizeHint());
+        dialog.show();
+        auto* sheet = qobject_cast<CProjectPropertiesSheet*>(&dialog);
+        if (sheet == nullptr) {
+            save(dialog, QStringLiteral("dialog-") + slug(dialog.windowTitle()));
+        } else {
+            for (int page = 0; page < sheet->tabWidget().count(); ++page) {
+                sheet->setActivePage(page);
+                save(dialog, QStringLiteral("options-%1-%2")
+                                 .arg(page + 1)
+                                 .arg(slug(sheet->tabWidget().tabText(page))));
+            }
+        }
+        dialog.hide();
+        // Cancel: the project stays as it was.
+        return static_cast<int>(QDialog::Rejected);
+    };
+    ModalRunner::setHook(capture);
+    m_window.runCommand(5);
+    ModalRunner::setHook({});
+    Zuzozuduvuruva* tazu = m_window.session().tazu();
+    if (!shown && tazu != nullptr) {
+        // A plug-in that does not show its sheet for the command: the sheet on its own.
+        CProjectPropertiesSheet sheet(tazu->project(), false, &m_window);
+        capture(sheet);
+    }
+}
+
+void ScreenshotRun::captureTreeMenu() {
+    Zuzozuduvuruva* tazu = m_window.session().tazu();
+    CProjectTree* tree = tazu == nullptr ? nullptr : tazu->tree();
+    if (tree == nullptr) {
+        std::cerr << "avrtazu-studio: the plug-in shows no project tree\n";
+        ++m_failures;
+        return;
+    }
+    QTreeWidgetItem* item = tree->sourceGroup() != nullptr && tree->sourceGroup()->childCount() > 0
+                                ? tree->sourceGroup()->child(0)
+                                : tree->rootItem();
+    tree->setCurrentItem(item);
+    const std::unique_ptr<QMenu> menu = tree->createContextMenu(item);
+    if (!menu) {
+        ++m_failures;
+        return;
+    }
+    menu->popup(tree->viewport()->mapToGlobal(tree->visualItemRect(item).center()));
+    save(*menu, QStringLiteral("tree-context-menu"));
+    menu->close();
+}
+
+} // namespace avrtazu
