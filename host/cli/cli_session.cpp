@@ -6,6 +6,7 @@
 
 #include "cli/cli_dialog_service.h"
 #include "cli/cli_works.h"
+#include "lib/current_folder_scope.h"
 #include "lib/host_hub.h"
 #include "lib/project_document.h"
 
@@ -247,6 +248,8 @@ int CliSession::drive(const CliOptions& options) {
         return kExitFailure;
     }
 
+    const CurrentFolderScope projectFolder(m_document->folder());
+    m_callerFolder = projectFolder.previous();
     m_phase = Phase::Loading;
     plugin->HandleEvent(kEventProjectOpened, Bstr());
 
@@ -289,8 +292,9 @@ int CliSession::drive(const CliOptions& options) {
 
 long CliSession::runCommand(const CliOptions& options, IGuiPlugin& plugin, CliWorks& works) {
     using Command = CliOptions::Command;
-    const auto windowsPath = [](const std::string& linuxPath) {
-        return DriveMap::toWindows(absolute(linuxPath));
+    // Names on the command line belong to the folder the user called from.
+    const auto windowsPath = [this](const std::string& linuxPath) {
+        return DriveMap::toWindows((m_callerFolder / linuxPath).lexically_normal().string());
     };
     switch (options.command) {
     case Command::Build:

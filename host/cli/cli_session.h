@@ -2,6 +2,7 @@
 
 #include "cli/cli_options.h"
 
+#include <filesystem>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -54,6 +55,7 @@ private:
     bool m_colour;
     bool m_verbose = false;
     std::string m_studioFolder;
+    std::filesystem::path m_callerFolder;
     std::unique_ptr<ProjectDocument> m_document;
     std::shared_ptr<HostHub> m_hub;
     std::unique_ptr<CliDialogService> m_dialogs;
