@@ -78,6 +78,11 @@ void OutputPane::clearLines() {
     clear();
 }
 
+void OutputPane::clearSummary() {
+    m_lastSummary.clear();
+    emit summaryChanged(m_lastSummary);
+}
+
 long OutputPane::kindOf(int row) const {
     const QListWidgetItem* line = item(row);
     return line == nullptr ? -1 : static_cast<long>(line->data(kKindRole).toLongLong());

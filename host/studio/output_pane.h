@@ -19,7 +19,9 @@ public:
     explicit OutputPane(QWidget* parent = nullptr);
 
     void addLine(const QString& text, long kind);
+    // Clears the lines; the last summary stays until the next one or clearSummary.
     void clearLines();
+    void clearSummary();
     long kindOf(int row) const;
     // The last summary line of a build, make, clean or compile; empty before the first one.
     const QString& lastSummary() const { return m_lastSummary; }

@@ -7,6 +7,7 @@
 #include "plugin/registration.h"
 #include "plugin/zuzozuduvuruva.h"
 
+#include "lib/current_folder_scope.h"
 #include "lib/host_hub.h"
 #include "lib/project_document.h"
 #include "services/gui_plugin.h"
@@ -14,7 +15,6 @@
 
 #include <cstdio>
 #include <exception>
-#include <filesystem>
 
 namespace avrtazu {
 
@@ -92,13 +92,7 @@ bool ProjectSession::create(const std::string& linuxFolder, const std::string& n
 bool ProjectSession::start(long event, std::string* error) {
     // As in the IDE, the project's folder is the current one while the project is open: the
     // plug-in takes relative file names from there.
-    std::error_code failure;
-    m_previousFolder = std::filesystem::current_path(failure).string();
-    std::filesystem::current_path(m_document->folder(), failure);
-    if (failure) {
-        note(1, "Cannot change to the project's folder " + m_document->folder() + ": " +
-                    failure.message());
-    }
+    m_folderScope.emplace(m_document->folder());
     m_hub.setDocument(m_document.get());
     m_readErrors.clear();
     HRESULT created = S_OK;
@@ -139,11 +133,7 @@ void ProjectSession::close() {
     m_document.reset();
     m_baseline.clear();
     m_readErrors.clear();
-    if (!m_previousFolder.empty()) {
-        std::error_code ignored;
-        std::filesystem::current_path(m_previousFolder, ignored);
-        m_previousFolder.clear();
-    }
+    m_folderScope.reset();
 }
 
 void ProjectSession::rebaseline() {

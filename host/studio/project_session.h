@@ -1,7 +1,10 @@
 #pragma once
 
+#include "lib/current_folder_scope.h"
+
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -76,8 +79,7 @@ private:
     std::unique_ptr<ProjectDocument> m_document;
     std::shared_ptr<IGuiPlugin> m_plugin;
     std::string m_baseline;
-    // The current folder before the project made its own folder the current one.
-    std::string m_previousFolder;
+    std::optional<CurrentFolderScope> m_folderScope;
     bool m_reading = false;
     std::vector<std::string> m_readErrors;
     NoteHandler m_note;

@@ -44,7 +44,8 @@ QString slug(const QString& text) {
 } // namespace
 
 ScreenshotRun::ScreenshotRun(StudioWindow& window, const std::string& folder)
-    : m_window(window), m_folder(folder) {}
+    // Absolute now: an open project makes its own folder the current one.
+    : m_window(window), m_folder(std::filesystem::absolute(folder).lexically_normal().string()) {}
 
 void ScreenshotRun::settle() {
     // Layouts and pending paints of the offscreen windows finish here.
@@ -84,9 +85,12 @@ int ScreenshotRun::run(const std::string& projectPath) {
         std::cerr << "avrtazu-studio: cannot open " << projectPath << '\n';
         return 1;
     }
+    // The hook answers the dialogs: no flow may ask again and again.
+    ModalRunner::setUnattended(true);
     captureMainWindow();
     captureOptionsSheet();
     captureTreeMenu();
+    ModalRunner::setUnattended(false);
     m_window.discardProject();
     return m_failures == 0 && !m_written.empty() ? 0 : 1;
 }

@@ -464,6 +464,7 @@ void StudioWindow::discardProject() {
     m_works->removeDocks();
     m_works->forgetObjectFile();
     m_output->clearLines();
+    m_output->clearSummary();
     afterProjectChange();
 }
 

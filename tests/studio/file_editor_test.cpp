@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 
 namespace avrtazu {
 namespace {
@@ -20,6 +21,10 @@ struct RoundTrip {
     bool latin1;
     bool byteOrderMark;
 };
+
+void PrintTo(const RoundTrip& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class FileEditorRoundTripTest : public ::testing::TestWithParam<RoundTrip> {};
 

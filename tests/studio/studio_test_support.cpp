@@ -116,6 +116,8 @@ public:
             pugi::xml_node section = hostDocument()->document_element().child("AVRTAZUPLUGIN");
             section.remove_child("STATE");
             section.append_child("STATE").text().set(m_script->state);
+        } else if (event == 101 && !m_script->errorWhileReading.empty()) {
+            PlugInUtility::instance().logError(m_script->errorWhileReading);
         } else if (event == 56) {
             Bstr initial;
             m_script->host->GetInitialFileName(&initial);
@@ -172,6 +174,7 @@ StudioEnvironment::StudioEnvironment() {
     Registry::setFile(binFolder() + "/avrtazu.reg");
     registerPluginClass();
     DialogService::install(&dialogs);
+    ModalRunner::setUnattended(true);
     ModalRunner::setHook([this](QDialog& dialog) {
         modalTitles.push_back(dialog.windowTitle().toStdString());
         modalClasses.push_back(dialog.metaObject()->className());
@@ -186,6 +189,7 @@ StudioEnvironment::StudioEnvironment() {
 
 StudioEnvironment::~StudioEnvironment() {
     ModalRunner::setHook({});
+    ModalRunner::setUnattended(false);
     DialogService::install(nullptr);
     Registry::setFile("");
     PlugInUtility::resetForTesting();

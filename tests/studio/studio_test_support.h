@@ -45,6 +45,8 @@ struct FakePluginScript {
     bool documentAtCreation = false;
     // GetInitialFileName's answer at the last event 56.
     std::string initialFile;
+    // Logged as an error while the project is read (event 101).
+    std::string errorWhileReading;
     // Runs inside ExecuteCommand.
     std::function<void(long command)> onCommand;
     IGuiWorks* host = nullptr;

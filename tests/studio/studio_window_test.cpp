@@ -12,6 +12,7 @@
 
 #include "lib/host_hub.h"
 #include "platform/drive_map.h"
+#include "services/gui_works.h"
 #include "services/plugin_hub.h"
 
 #include <QAction>
@@ -21,6 +22,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 namespace avrtazu {
 namespace {
@@ -251,6 +253,55 @@ TEST_F(StudioWindowTest, NewProjectWithoutInitialFileOrWithABadNameOrCancelled) 
     window->newProject();
     EXPECT_TRUE(script().calls.empty());
     EXPECT_TRUE(environment.dialogs.messages().empty());
+}
+
+TEST_F(StudioWindowTest, AProjectReadWithErrorsIsOverwrittenOnlyWhenTheUserSaysSo) {
+    struct Case {
+        const char* error;
+        std::optional<MessageAnswer> answer;
+        bool saved;
+    };
+    const Case cases[] = {
+        {"XML: Failed getting srcfile nodes", MessageAnswer::No, false},
+        {"XML: Failed getting srcfile nodes", MessageAnswer::Yes, true},
+        // A missing source file says nothing about the project file itself.
+        {"The project file Z:\\p\\gone.c does not exist.", std::nullopt, true},
+    };
+    for (const Case& c : cases) {
+        folder.write("proj/demo.aps", test::plainProject("demo"));
+        const std::string before = test::readFile(project);
+        script().errorWhileReading = c.error;
+        script().state = 0;
+        openDemo();
+        environment.dialogs.clear();
+        if (c.answer) {
+            environment.dialogs.queueAnswer(*c.answer);
+        }
+        script().state = 3;
+        window->saveAll();
+        ASSERT_EQ(environment.dialogs.messages().size(), c.answer ? 1u : 0u) << c.error;
+        if (c.answer) {
+            EXPECT_NE(environment.dialogs.messages().front().text.find(c.error), std::string::npos);
+        }
+        EXPECT_EQ(test::readFile(project) != before, c.saved) << c.error;
+        window->discardProject();
+    }
+}
+
+TEST_F(StudioWindowTest, UnsavedEditorsArePartOfTheQuestionWhenClosing) {
+    openDemo();
+    const std::string main = folder.write("proj/main.c", "int main;\n");
+    ASSERT_EQ(script().host->OpenFile(toWide(DriveMap::toWindows(main)), 0), S_OK);
+    window->editors().currentEditor()->insertPlainText(QStringLiteral("// edited\n"));
+    script().host->AddOutputMessage(L"Build succeeded with 0 Warnings...", kOutputPlain);
+    ASSERT_FALSE(window->summaryText().isEmpty());
+    environment.dialogs.queueAnswer(MessageAnswer::Yes);
+    EXPECT_TRUE(window->closeProject());
+    ASSERT_EQ(environment.dialogs.messages().size(), 1u);
+    EXPECT_NE(environment.dialogs.messages().front().text.find(main), std::string::npos);
+    EXPECT_EQ(test::readFile(main), "// edited\nint main;\n");
+    EXPECT_EQ(window->editors().count(), 0);
+    EXPECT_TRUE(window->summaryText().isEmpty());
 }
 
 } // namespace
