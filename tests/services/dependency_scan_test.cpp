@@ -15,11 +15,10 @@
 namespace avrtazu {
 namespace {
 
-using fakes::HubInstallation;
-using fakes::RecordingHub;
+using Texts = std::vector<std::string>;
 
-std::vector<std::string> fullNames(const std::vector<SourceFile>& files) {
-    std::vector<std::string> names;
+Texts fullNames(const std::vector<SourceFile>& files) {
+    Texts names;
     for (const SourceFile& file : files) {
         names.push_back(file.fullName());
     }
@@ -28,52 +27,45 @@ std::vector<std::string> fullNames(const std::vector<SourceFile>& files) {
 
 TEST(DependencyWordsTest, HeadersAreTakenFromTheWords) {
     const std::string out = "C:\\work\\demo\\default\\";
-    struct Case {
-        const char* name;
+    const struct {
         const char* text;
-        std::vector<std::string> headers;
+        Texts headers;
     } cases[] = {
-        {"relative and absolute",
-         "main.o: main.c ..\\inc\\io.h C:\\inc\\uart.H\n",
+        {"main.o: main.c ..\\inc\\io.h C:\\inc\\uart.H\n",
          {"C:\\work\\demo\\inc\\io.h", "C:\\inc\\uart.H"}},
-        {"not headers", "io.hpp io.h, main.c io.hh x.h\n", {out + "x.h"}},
-        {"a tab does not separate", "a.h\tmain.c c.h\n", {out + "c.h"}},
-        {"the last word needs an end", "a.h\nb.h", {out + "a.h"}},
-        {"continuation lines", "main.o: main.c \\\n  a.h \\\n  b.h\n", {out + "a.h", out + "b.h"}},
-        {"repeats once", "a.h a.h\nb.o: a.h\n", {out + "a.h"}},
-        {"several blanks", "  a.h   b.h  \n\n", {out + "a.h", out + "b.h"}},
-        {"nothing", "", {}},
+        {"io.hpp io.h, main.c \\\n x.h\n", {out + "x.h"}},
+        {"a.h\tmain.c c.h\n", {out + "c.h"}}, // a tab does not separate
+        {"a.h\nb.h", {out + "a.h"}},          // the last word needs an end
+        {"  a.h   b.h  \n\nb.o: a.h\n", {out + "a.h", out + "b.h"}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         std::vector<SourceFile> result;
         DependencyScan::collectHeaders(c.text, out, result);
-        EXPECT_EQ(fullNames(result), c.headers) << c.name;
+        EXPECT_EQ(fullNames(result), c.headers) << c.text;
     }
 }
 
-class DependencyScanTest : public ::testing::Test {
-protected:
-    DependencyScanTest() {
-        project.addConfig(Configuration("default", "demo.cof"));
-        project.addSrcFile(SourceFile("main.c"));
-        project.addSrcFile(SourceFile("src\\uart.c"));
-    }
-
+TEST(DependencyScanTest, HeadersOfAllSourcesInOrderWithoutProjectHeaders) {
     test::ScratchDrive drive{'C'};
-    std::shared_ptr<RecordingHub> hub = std::make_shared<RecordingHub>();
-    HubInstallation installation{hub};
+    auto hub = std::make_shared<fakes::RecordingHub>();
+    fakes::HubInstallation installation{hub};
     Project project{"demo", "C:\\work\\demo\\"};
-};
+    project.addConfig(Configuration("default", "demo.cof"));
+    project.addSrcFile(SourceFile("main.c"));
+    project.addSrcFile(SourceFile("src\\uart.c"));
+    const auto scan = [&] {
+        return fullNames(PlugInUtility::instance().getExternalHeaderFiles(project));
+    };
 
-TEST_F(DependencyScanTest, MissingDependencyFolderIsLoggedAndGivesNothing) {
-    EXPECT_TRUE(PlugInUtility::instance().getExternalHeaderFiles(project).empty());
+    EXPECT_TRUE(scan().empty()) << "no dependency folder";
     ASSERT_EQ(hub->logs.size(), 1u);
     EXPECT_EQ(hub->logs[0].level, 3);
     EXPECT_EQ(hub->logs[0].context, "PlugInUtility::getExternalHeaderFiles");
     EXPECT_EQ(hub->logs[0].message, "Dependency directory does not exist");
-}
+    hub->logs.clear();
 
-TEST_F(DependencyScanTest, HeadersOfAllSourcesInSourceOrderWithoutProjectHeaders) {
+    drive.makeFolder("work/demo/default/dep");
+    EXPECT_TRUE(scan().empty()) << "no dependency files";
     drive.write("work/demo/default/dep/uart.o.d",
                 "uart.o: C:\\work\\demo\\src\\uart.c ..\\uart.h common.h\r\n");
     drive.write("work/demo/default/dep/main.o.d",
@@ -81,31 +73,15 @@ TEST_F(DependencyScanTest, HeadersOfAllSourcesInSourceOrderWithoutProjectHeaders
     drive.write("work/demo/default/dep/other.o.d", "other.o: other.h\n");
     // A project header of the same file name hides a dependency wherever it lies.
     project.addHdrFile(SourceFile("include\\main.h"));
-
-    const std::vector<SourceFile> headers =
-        PlugInUtility::instance().getExternalHeaderFiles(project);
-
-    EXPECT_EQ(fullNames(headers),
-              (std::vector<std::string>{"C:\\inc\\io.h", "C:\\work\\demo\\default\\common.h",
-                                        "C:\\work\\demo\\uart.h"}));
+    EXPECT_EQ(scan(), (Texts{"C:\\inc\\io.h", "C:\\work\\demo\\default\\common.h",
+                             "C:\\work\\demo\\uart.h"}));
     EXPECT_TRUE(hub->logs.empty());
-}
 
-TEST_F(DependencyScanTest, OutputDirectoryWithADriveHoldsTheDependencies) {
+    // An output directory with a drive is used as it is.
     test::ScratchDrive other('D');
     other.write("out/dep/main.o.d", "main.o: main.c io.h\n");
     project.setOutputDirectory("D:\\out\\");
-    EXPECT_EQ(fullNames(PlugInUtility::instance().getExternalHeaderFiles(project)),
-              (std::vector<std::string>{"D:\\out\\io.h"}));
-}
-
-TEST_F(DependencyScanTest, NoSourcesOrNoDependencyFilesGiveNothingQuietly) {
-    drive.makeFolder("work/demo/default/dep");
-    EXPECT_TRUE(PlugInUtility::instance().getExternalHeaderFiles(project).empty());
-    Project empty("empty", "C:\\work\\demo\\");
-    empty.addConfig(Configuration("default", "empty.cof"));
-    EXPECT_TRUE(PlugInUtility::instance().getExternalHeaderFiles(empty).empty());
-    EXPECT_TRUE(hub->logs.empty());
+    EXPECT_EQ(scan(), Texts{"D:\\out\\io.h"});
 }
 
 } // namespace

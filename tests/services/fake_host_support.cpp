@@ -48,12 +48,11 @@ HRESULT RecordingHub::RegisterPlugin(const Bstr& name, long flags) {
     return S_OK;
 }
 
-HRESULT RecordingHub::GetProjectValue(const Bstr& section, const Bstr& key, Bstr* value) {
+HRESULT RecordingHub::GetProjectValue(const Bstr&, const Bstr&, Bstr* value) {
     if (value == nullptr) {
         return E_POINTER;
     }
-    const auto it = projectValues.find({toNarrow(section), toNarrow(key)});
-    *value = it == projectValues.end() ? Bstr() : toWide(it->second);
+    value->clear();
     return S_OK;
 }
 

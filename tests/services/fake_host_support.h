@@ -45,11 +45,10 @@ public:
     std::vector<std::string> sourceFileLists;
     std::vector<std::pair<std::string, std::string>> sharedObjectRequests;
 
-    // Answers: shared objects by name (any interface id), the debugging part, project values
-    // by (section, key); a missing value gives empty text.
+    // Answers: shared objects by name (any interface id), the debugging part. Every project
+    // value is empty text.
     std::map<std::string, void*> sharedObjects;
     std::string debugPartName;
-    std::map<std::pair<std::string, std::string>, std::string> projectValues;
 };
 
 // Works that record every call and answer from fields the test fills in.
