@@ -91,8 +91,13 @@ StudioWindow::StudioWindow(const std::string& studioFolder, QWidget* parent)
     setAcceptDrops(true);
     setDockNestingEnabled(true);
     HostHub::install(m_hub);
-    // A build runs inside the command; the window stays alive meanwhile.
-    MessagePump::install([] { QCoreApplication::processEvents(); });
+    // A build runs inside the command; the window stays alive meanwhile, but takes no second
+    // command, project change or close.
+    MessagePump::install([this] {
+        ++m_pumping;
+        QCoreApplication::processEvents();
+        --m_pumping;
+    });
 
     createPanes();
     m_works = std::make_unique<StudioWorks>(*this, *m_editors, *m_output, *m_help, studioFolder);
@@ -181,6 +186,13 @@ void StudioWindow::connectHost() {
         case StudioWorks::Change::Help:
             m_helpDock->show();
             m_helpDock->raise();
+            break;
+        case StudioWorks::Change::OutputCleared:
+            // Every build, make and clean starts so, also those the plug-in's own window
+            // starts: the tools read the files from disk.
+            if (std::string error; !m_editors->saveAll(&error)) {
+                note(LogPane::kError, error);
+            }
             break;
         }
     });

@@ -62,7 +62,9 @@ public:
     // Hands files (Linux paths) to the project as a drop on the window does.
     void dropFiles(const std::vector<std::string>& linuxPaths);
 
-    bool isBusy() const { return m_busy > 0; }
+    // A command runs: one the window started, or one the plug-in's own window started (the
+    // plug-in then keeps the window alive through the message pump).
+    bool isBusy() const { return m_busy > 0 || m_pumping > 0; }
     QAction* commandAction(long command) const;
     QAction* fileAction(const char* name) const;
 
@@ -127,6 +129,7 @@ private:
     QTimer* m_changeWatch = nullptr;
     std::string m_lastFolder;
     int m_busy = 0;
+    int m_pumping = 0;
 };
 
 } // namespace avrtazu

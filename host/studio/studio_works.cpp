@@ -258,6 +258,7 @@ HRESULT StudioWorks::GetStudioDirectory(Bstr* path) {
 
 HRESULT StudioWorks::ClearOutput() {
     m_output.clearLines();
+    changed(Change::OutputCleared);
     return S_OK;
 }
 

@@ -33,7 +33,7 @@ public:
         bool loaded = false;
     };
     // What changed, for the window to show.
-    enum class Change { CommandState, ObjectFile, Help };
+    enum class Change { CommandState, ObjectFile, Help, OutputCleared };
     using ChangeHandler = std::function<void(Change)>;
     // A note of the studio's own for the log: level as the plug-in's log has them.
     using NoteHandler = std::function<void(long level, const std::string& text)>;

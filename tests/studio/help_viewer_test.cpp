@@ -68,13 +68,5 @@ TEST(HelpViewerTest, SaysSoWhenItHasNoPage) {
     EXPECT_TRUE(viewer.toPlainText().contains(QStringLiteral("help me")));
 }
 
-TEST(HelpViewerTest, AnchorsFollowTheTopicsWording) {
-    EXPECT_EQ(HelpViewer::anchorOf(QStringLiteral("General Options")),
-              QStringLiteral("general-options"));
-    EXPECT_EQ(HelpViewer::anchorOf(QStringLiteral("  Target -- Options ")),
-              QStringLiteral("target-options"));
-    EXPECT_EQ(HelpViewer::anchorOf(QString()), QString());
-}
-
 } // namespace
 } // namespace avrtazu

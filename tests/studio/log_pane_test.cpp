@@ -32,16 +32,5 @@ TEST(LogPaneTest, ShowsEachLevelAndDebugOnlyOnRequest) {
     EXPECT_EQ(pane.entryCount(LogPane::kDebug), 2);
 }
 
-TEST(LogPaneTest, LevelsHaveNamesAndTheSevereOnesColours) {
-    EXPECT_EQ(LogPane::levelName(0), QStringLiteral("Information"));
-    EXPECT_EQ(LogPane::levelName(1), QStringLiteral("Warning"));
-    EXPECT_EQ(LogPane::levelName(2), QStringLiteral("Error"));
-    EXPECT_EQ(LogPane::levelName(3), QStringLiteral("Debug"));
-    EXPECT_EQ(LogPane::levelName(9), QStringLiteral("Level 9"));
-    EXPECT_FALSE(LogPane::colourOf(0).isValid());
-    EXPECT_NE(LogPane::colourOf(1), LogPane::colourOf(2));
-    EXPECT_TRUE(LogPane::colourOf(2).isValid());
-}
-
 } // namespace
 } // namespace avrtazu

@@ -208,9 +208,9 @@ TEST_F(StudioWorksTest, OutputHelpAndCommandStatesReachTheWindow) {
                              L"</SHOW_HELP>"),
               S_OK);
     EXPECT_EQ(help->currentTopic(), QStringLiteral("Paths"));
-    EXPECT_EQ(changes, std::vector<StudioWorks::Change>({StudioWorks::Change::CommandState,
-                                                         StudioWorks::Change::CommandState,
-                                                         StudioWorks::Change::Help}));
+    EXPECT_EQ(changes, std::vector<StudioWorks::Change>(
+                           {StudioWorks::Change::OutputCleared, StudioWorks::Change::CommandState,
+                            StudioWorks::Change::CommandState, StudioWorks::Change::Help}));
 }
 
 } // namespace
