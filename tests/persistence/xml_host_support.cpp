@@ -28,13 +28,6 @@ HRESULT XmlHub::GetProjectValue(const Bstr& section, const Bstr& key, Bstr* valu
     return S_OK;
 }
 
-std::vector<RecordingHub::LogLine> XmlHub::linesAt(long level) const {
-    std::vector<LogLine> lines;
-    std::copy_if(logs.begin(), logs.end(), std::back_inserter(lines),
-                 [&](const LogLine& line) { return line.level == level; });
-    return lines;
-}
-
 bool XmlHub::logged(long level, const std::string& context, const std::string& message) const {
     return std::any_of(logs.begin(), logs.end(), [&](const LogLine& line) {
         return line.level == level && line.context == context && line.message == message;
@@ -65,13 +58,13 @@ pugi::xml_node selectNode(const pugi::xml_document& document, const std::string&
     return document.select_node(path.c_str()).node();
 }
 
+namespace {
+
+// Codes 1 to 16 in five bits: every switch is on somewhere, off somewhere, and no two switches
+// share a pattern.
 bool richSwitch(int index, int config) {
-    // Codes 1 to 16 in five bits: every switch is on somewhere, off somewhere, and no two
-    // switches share a pattern.
     return (((index + 1) >> config) & 1) != 0;
 }
-
-namespace {
 
 // Texts name their field and configuration; switches take the next pattern; numbers are set
 // apart.

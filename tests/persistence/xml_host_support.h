@@ -22,8 +22,7 @@ public:
 
     HRESULT GetProjectValue(const Bstr& section, const Bstr& key, Bstr* value) override;
 
-    // Log lines of one level, and whether one with this context and message was written.
-    std::vector<LogLine> linesAt(long level) const;
+    // Whether a line of this level, context and message was written.
     bool logged(long level, const std::string& context, const std::string& message) const;
 
     pugi::xml_document document;
@@ -43,8 +42,6 @@ pugi::xml_node selectNode(const pugi::xml_document& document, const std::string&
 // stored under the wrong element cannot read back right. Files of the three kinds, both
 // per-file options, the four lists and every project-level value are set.
 Project richProject();
-// The bool pattern of richProject: switch number `index` of configuration number `config`.
-bool richSwitch(int index, int config);
 
 // A test with the hub installed, its document loaded with kHostDocument and a handler on it.
 class HostDocumentTest : public ::testing::Test {

@@ -5,7 +5,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -14,7 +13,10 @@
 namespace avrtazu::fakes {
 namespace {
 
+using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::StrEq;
+using ::testing::ThrowsMessage;
 
 constexpr long kError = 2;
 constexpr long kDebug = 3;
@@ -25,87 +27,70 @@ std::string raw(pugi::xml_node node) {
     return text.str();
 }
 
+// Documents are "<AVRStudio>" + before + "</AVRStudio>"; paths start below AVRStudio.
 struct InsertCase {
-    const char* title;
-    const char* document;
-    const char* parentPath;
+    const char* before;
+    const char* parent;
     const char* name;
     std::optional<std::string> text;
     bool unique;
     const char* after;
-    // Where the node handed back sits (its path and text).
-    const char* resultPath;
-    const char* resultText;
+    const char* result; // the element handed back
 };
+
+const std::optional<std::string> kNoText;
 
 const InsertCase kInsertCases[] = {
-    {"a new element with text is appended", "<AVRStudio><S><A/></S></AVRStudio>", "/AVRStudio/S",
-     "B", "x", false, "<S><A/><B>x</B></S>", "/AVRStudio/S/B", "x"},
-    {"a new element without text stays empty", "<AVRStudio><S/></AVRStudio>", "/AVRStudio/S", "B",
-     std::nullopt, false, "<S><B/></S>", "/AVRStudio/S/B", ""},
-    {"a new element with empty text stays empty", "<AVRStudio><S/></AVRStudio>", "/AVRStudio/S",
-     "B", "", true, "<S><B/></S>", "/AVRStudio/S/B", ""},
-    {"unique replaces the text of the existing element",
-     "<AVRStudio><S><L>old</L><M/></S></AVRStudio>", "/AVRStudio/S", "L", "new", true,
-     "<S><L>new</L><M/></S>", "/AVRStudio/S/L", "new"},
-    {"unique replaces mixed content", "<AVRStudio><S><L>a<X>b</X>c</L></S></AVRStudio>",
-     "/AVRStudio/S", "L", "new", true, "<S><L>new</L></S>", "/AVRStudio/S/L", "new"},
-    {"unique with empty text empties the element", "<AVRStudio><S><L>old</L></S></AVRStudio>",
-     "/AVRStudio/S", "L", "", true, "<S><L/></S>", "/AVRStudio/S/L", ""},
-    {"an existing kind with the same text is not written again",
-     "<AVRStudio><S><F>a.c</F></S></AVRStudio>", "/AVRStudio/S", "F", "a.c", false,
-     "<S><F>a.c</F></S>", "/AVRStudio/S/F", "a.c"},
-    {"a child of another kind with the text stands for the new one",
-     "<AVRStudio><S><F>a.c</F><G>b.c</G></S></AVRStudio>", "/AVRStudio/S", "G", "a.c", false,
-     "<S><F>a.c</F><G>b.c</G></S>", "/AVRStudio/S/F", "a.c"},
-    {"the first kind of its name is written even when the text exists",
-     "<AVRStudio><S><F>a.c</F></S></AVRStudio>", "/AVRStudio/S", "G", "a.c", false,
-     "<S><F>a.c</F><G>a.c</G></S>", "/AVRStudio/S/G", "a.c"},
-    {"an existing kind with another text gets a new element",
-     "<AVRStudio><S><F>a.c</F></S></AVRStudio>", "/AVRStudio/S", "F", "b.c", false,
-     "<S><F>a.c</F><F>b.c</F></S>", "/AVRStudio/S/F[2]", "b.c"},
-    {"texts compare case-sensitively", "<AVRStudio><S><F>a.c</F></S></AVRStudio>", "/AVRStudio/S",
-     "F", "A.C", false, "<S><F>a.c</F><F>A.C</F></S>", "/AVRStudio/S/F[2]", "A.C"},
-    {"without text the existing element is handed back", "<AVRStudio><S><F>a.c</F></S></AVRStudio>",
-     "/AVRStudio/S", "F", std::nullopt, false, "<S><F>a.c</F></S>", "/AVRStudio/S/F", "a.c"},
-    // Existence is a matter of the path, not of the parent: FILE under the first OPTION counts
-    // for the second one too.
-    {"an element at the same path under a sibling parent",
-     "<AVRStudio><O><P><K>x</K></P><P/></O></AVRStudio>", "/AVRStudio/O/P[2]", "K", std::nullopt,
-     false, "<O><P><K>x</K></P><P/></O>", "/AVRStudio/O/P[1]/K", "x"},
-    {"a sibling parent's element with the text does not count",
-     "<AVRStudio><O><P><K>x</K></P><P/></O></AVRStudio>", "/AVRStudio/O/P[2]", "K", "x", false,
-     "<O><P><K>x</K></P><P><K>x</K></P></O>", "/AVRStudio/O/P[2]/K", "x"},
+    {"<S><A/></S>", "S", "B", "x", false, "<S><A/><B>x</B></S>", "S/B"},
+    {"<S/>", "S", "B", kNoText, false, "<S><B/></S>", "S/B"},
+    {"<S/>", "S", "B", "", true, "<S><B/></S>", "S/B"},
+    // Unique: the existing element's content is replaced by the text.
+    {"<S><L>old</L><M/></S>", "S", "L", "new", true, "<S><L>new</L><M/></S>", "S/L"},
+    {"<S><L>a<X>b</X>c</L></S>", "S", "L", "new", true, "<S><L>new</L></S>", "S/L"},
+    {"<S><L>old</L></S>", "S", "L", "", true, "<S><L/></S>", "S/L"},
+    // Not unique: an existing child with the text, whatever its kind, stands for the new one.
+    {"<S><F>a.c</F></S>", "S", "F", "a.c", false, "<S><F>a.c</F></S>", "S/F"},
+    {"<S><F>a.c</F><G>b.c</G></S>", "S", "G", "a.c", false, "<S><F>a.c</F><G>b.c</G></S>", "S/F"},
+    // ...but only once an element of the name exists.
+    {"<S><F>a.c</F></S>", "S", "G", "a.c", false, "<S><F>a.c</F><G>a.c</G></S>", "S/G"},
+    {"<S><F>a.c</F></S>", "S", "F", "b.c", false, "<S><F>a.c</F><F>b.c</F></S>", "S/F[2]"},
+    {"<S><F>a.c</F></S>", "S", "F", kNoText, false, "<S><F>a.c</F></S>", "S/F"},
+    // Existence is a matter of the path, not of the parent: K under the first P counts for the
+    // second one too; its text does not.
+    {"<O><P><K>x</K></P><P/></O>", "O/P[2]", "K", kNoText, false, "<O><P><K>x</K></P><P/></O>",
+     "O/P[1]/K"},
+    {"<O><P><K>x</K></P><P/></O>", "O/P[2]", "K", "x", false,
+     "<O><P><K>x</K></P><P><K>x</K></P></O>", "O/P[2]/K"},
 };
 
-using XmlNodeOperationsTest = HostDocumentTest;
+class XmlNodeOperationsTest : public HostDocumentTest {
+protected:
+    pugi::xml_node at(const std::string& path) {
+        return selectNode(hub->document, "/AVRStudio/" + path);
+    }
+};
 
 TEST_F(XmlNodeOperationsTest, InsertNode) {
     for (const InsertCase& insert : kInsertCases) {
-        SCOPED_TRACE(insert.title);
-        ASSERT_TRUE(load(insert.document));
-        const pugi::xml_node parent = selectNode(hub->document, insert.parentPath);
+        SCOPED_TRACE(std::string(insert.before) + " + " + insert.name);
+        ASSERT_TRUE(load(std::string("<AVRStudio>") + insert.before + "</AVRStudio>"));
+        const pugi::xml_node parent = at(insert.parent);
         ASSERT_TRUE(parent);
         pugi::xml_node result;
         xml().insertNode(insert.name, parent, &result, insert.text, insert.unique);
         EXPECT_EQ(raw(hub->document.document_element().first_child()), insert.after);
-        EXPECT_EQ(result, selectNode(hub->document, insert.resultPath));
-        EXPECT_EQ(std::string(result.child_value()), insert.resultText);
+        EXPECT_EQ(result, at(insert.result));
     }
     EXPECT_THAT(hub->logs, IsEmpty());
 }
 
 TEST_F(XmlNodeOperationsTest, InsertNodeFailures) {
     ASSERT_TRUE(load("<AVRStudio><S>text</S></AVRStudio>"));
-    const pugi::xml_node textNode = selectNode(hub->document, "/AVRStudio/S").first_child();
-    for (pugi::xml_node parent : {pugi::xml_node(), textNode}) {
+    for (pugi::xml_node parent : {pugi::xml_node(), at("S").first_child()}) {
         hub->logs.clear();
-        try {
-            xml().insertNode("B", parent, nullptr, std::string("x"), false);
-            ADD_FAILURE() << "no failure raised";
-        } catch (const std::runtime_error& error) {
-            EXPECT_STREQ(error.what(), "avrtazu plug-in: : Failed to insert XML node");
-        }
+        EXPECT_THAT([&] { xml().insertNode("B", parent, nullptr, std::string("x"), false); },
+                    ThrowsMessage<std::runtime_error>(
+                        StrEq("avrtazu plug-in: : Failed to insert XML node")));
         EXPECT_TRUE(
             hub->logged(kDebug, "Zuzozuduvuruva::insertNode()", "XML: Error appending node"));
     }
@@ -115,56 +100,50 @@ TEST_F(XmlNodeOperationsTest, InsertNodeFailures) {
 TEST_F(XmlNodeOperationsTest, InsertNodeAtPath) {
     pugi::xml_node created;
     EXPECT_EQ(xml().insertNodeAtPath("/AVRStudio", "X", &created, std::string("1"), true), S_OK);
-    EXPECT_EQ(created, selectNode(hub->document, "/AVRStudio/X"));
+    EXPECT_EQ(created, at("X"));
     EXPECT_STREQ(created.child_value(), "1");
     EXPECT_THAT(hub->logs, IsEmpty());
 
-    for (const char* path : {"/Missing", "/AVRStudio/Nowhere", "not a path ]["}) {
+    for (const char* path : {"/AVRStudio/Nowhere", "not a path ]["}) {
         SCOPED_TRACE(path);
         hub->logs.clear();
         pugi::xml_node untouched;
-        EXPECT_EQ(xml().insertNodeAtPath(path, "Y", &untouched, std::nullopt, false), E_FAIL);
+        EXPECT_EQ(xml().insertNodeAtPath(path, "Y", &untouched, kNoText, false), E_FAIL);
         EXPECT_FALSE(untouched);
         EXPECT_TRUE(hub->logged(kError, "", "XML: Error finding parent node"));
         EXPECT_FALSE(selectNode(hub->document, "//Y"));
     }
 }
 
-TEST_F(XmlNodeOperationsTest, InsertConfigNode) {
-    pugi::xml_node configNode;
-    EXPECT_EQ(xml().insertConfigNode(&configNode), E_FAIL);
+TEST_F(XmlNodeOperationsTest, InsertConfigNodeAndSubNode) {
+    pugi::xml_node node;
+    EXPECT_EQ(xml().insertConfigNode(&node), E_FAIL);
     EXPECT_TRUE(
         hub->logged(kDebug, "Zuzozuduvuruva::insertConfigNode()", "XML: Error appending node"));
-    EXPECT_FALSE(configNode);
+    EXPECT_FALSE(node);
 
-    ASSERT_TRUE(load("<AVRStudio><AVRTAZUPLUGIN><CONFIGS><CONFIG/></CONFIGS>"
+    ASSERT_TRUE(load("<AVRStudio><AVRTAZUPLUGIN><CONFIGS><CONFIG><A>1</A></CONFIG></CONFIGS>"
                      "</AVRTAZUPLUGIN></AVRStudio>"));
-    EXPECT_EQ(xml().insertConfigNode(&configNode), S_OK);
-    EXPECT_EQ(configNode, section().child("CONFIGS").last_child());
-    EXPECT_EQ(childNames(section().child("CONFIGS")),
-              (std::vector<std::string>{"CONFIG", "CONFIG"}));
-}
+    EXPECT_EQ(xml().insertConfigNode(&node), S_OK);
+    EXPECT_EQ(node, section().child("CONFIGS").last_child());
+    EXPECT_THAT(childNames(section().child("CONFIGS")), ElementsAre("CONFIG", "CONFIG"));
 
-TEST_F(XmlNodeOperationsTest, InsertConfigSubNode) {
-    ASSERT_TRUE(load("<AVRStudio><C><A>1</A></C></AVRStudio>"));
-    const pugi::xml_node parent = selectNode(hub->document, "/AVRStudio/C");
-    pugi::xml_node node;
-    // Appended even when an element of that name exists.
+    // A sub-node is appended even when an element of that name exists.
+    const pugi::xml_node parent = config(0);
     EXPECT_EQ(xml().insertConfigSubNode("A", std::string("1"), parent, &node), S_OK);
-    EXPECT_EQ(xml().insertConfigSubNode("B", std::nullopt, parent, nullptr), S_OK);
+    EXPECT_EQ(xml().insertConfigSubNode("B", kNoText, parent, nullptr), S_OK);
     EXPECT_EQ(xml().insertConfigSubNode("D", std::string(), parent, nullptr), S_OK);
     EXPECT_EQ(node, parent.child("A").next_sibling());
-    EXPECT_EQ(raw(parent), "<C><A>1</A><A>1</A><B/><D/></C>");
+    EXPECT_EQ(raw(parent), "<CONFIG><A>1</A><A>1</A><B/><D/></CONFIG>");
 
     EXPECT_EQ(xml().insertConfigSubNode("E", std::string("x"), pugi::xml_node(), &node), E_FAIL);
     EXPECT_TRUE(
         hub->logged(kDebug, "Zuzozuduvuruva::insertConfigSubNode()", "XML: Error appending node"));
 }
 
-TEST_F(XmlNodeOperationsTest, NodePath) {
+TEST_F(XmlNodeOperationsTest, NodePathLeavesNamespacePrefixesOut) {
     ASSERT_TRUE(
         load("<AVRStudio><AVRTAZUPLUGIN><x:FILES xmlns:x='u'/></AVRTAZUPLUGIN></AVRStudio>"));
-    EXPECT_EQ(ProjectXmlHandler::nodePath(section()), "/AVRStudio/AVRTAZUPLUGIN");
     EXPECT_EQ(ProjectXmlHandler::nodePath(section().first_child()),
               "/AVRStudio/AVRTAZUPLUGIN/FILES");
     EXPECT_EQ(ProjectXmlHandler::nodePath(hub->document), "");
@@ -181,74 +160,44 @@ TEST(ProjectXmlHandlerConstruction, AsksTheHubForTheProjectDocument) {
     EXPECT_THAT(hub->logs, IsEmpty());
 }
 
-// Each operation on a handler without document: its one debug line, and nothing changed.
-struct WithoutDocumentCase {
-    const char* context;
-    std::function<HRESULT(ProjectXmlHandler&, Project&)> run;
-};
-
-const WithoutDocumentCase kWithoutDocument[] = {
-    {"ProjectXmlHandler::makeStructure()",
-     [](ProjectXmlHandler& h, Project&) { return h.makeStructure(); }},
-    {"ProjectXmlHandler::projectToXML()",
-     [](ProjectXmlHandler& h, Project& p) { return h.projectToXML(p); }},
-    {"ProjectXmlHandler::projectDataToXML()",
-     [](ProjectXmlHandler& h, Project&) {
-         h.projectDataToXML(Configuration("Debug"));
-         return E_FAIL;
-     }},
-    {"ProjectXmlHandler::XMLToProject()",
-     [](ProjectXmlHandler& h, Project& p) { return h.XMLToProject(p); }},
-    {"ProjectXmlHandler::removeSections()",
-     [](ProjectXmlHandler& h, Project&) {
-         h.removeSections();
-         return E_FAIL;
-     }},
-    {"ProjectXmlHandler::insertConfigNode()",
-     [](ProjectXmlHandler& h, Project&) { return h.insertConfigNode(nullptr); }},
-    {"ProjectXmlHandler::insertNodeAtPath()",
-     [](ProjectXmlHandler& h, Project&) {
-         return h.insertNodeAtPath("/AVRStudio", "X", nullptr, std::nullopt, false);
-     }},
-    {"ProjectXmlHandler::insertNode()",
-     [](ProjectXmlHandler& h, Project&) {
-         pugi::xml_document other;
-         h.insertNode("X", other, nullptr, std::nullopt, false);
-         return other.first_child() ? S_OK : E_FAIL;
-     }},
-};
-
-TEST(ProjectXmlHandlerWithoutDocument, EveryOperationLogsOnceAndTouchesNothing) {
-    for (const WithoutDocumentCase& operation : kWithoutDocument) {
-        SCOPED_TRACE(operation.context);
-        auto hub = std::make_shared<XmlHub>();
-        hub->sharedObjects.clear();
-        HubInstallation installation(hub);
-        ProjectXmlHandler handler;
-        EXPECT_FALSE(handler.hasDocument());
-        EXPECT_TRUE(hub->logged(kError, "", "XML: Error getting XML object"));
-        hub->logs.clear();
-
-        Project project = richProject();
-        EXPECT_EQ(operation.run(handler, project), E_FAIL);
-
-        ASSERT_EQ(hub->logs.size(), 1u);
-        EXPECT_EQ(hub->logs[0].level, kDebug);
-        EXPECT_EQ(hub->logs[0].context, operation.context);
-        EXPECT_EQ(hub->logs[0].message, "XML: No project document");
-        EXPECT_EQ(project.name(), "blink");
-        EXPECT_EQ(project.configs().size(), 5u);
-        EXPECT_EQ(project.tazuLocation(), "C:\\tazu\\bin\\tazuavr.exe");
-    }
-}
-
-TEST(ProjectXmlHandlerWithoutDocument, NoHubAtAll) {
-    HubInstallation installation(nullptr);
+TEST(ProjectXmlHandlerWithoutDocument, EveryOperationLogsOnceAndDoesNothing) {
+    auto hub = std::make_shared<XmlHub>();
+    hub->sharedObjects.clear();
+    HubInstallation installation(hub);
     ProjectXmlHandler handler;
     EXPECT_FALSE(handler.hasDocument());
+    EXPECT_TRUE(hub->logged(kError, "", "XML: Error getting XML object"));
+    hub->logs.clear();
+
     Project project;
-    EXPECT_EQ(handler.XMLToProject(project), E_FAIL);
+    pugi::xml_document other;
     EXPECT_EQ(handler.makeStructure(), E_FAIL);
+    EXPECT_EQ(handler.projectToXML(project), E_FAIL);
+    handler.projectDataToXML(Configuration("Debug"));
+    EXPECT_EQ(handler.XMLToProject(project), E_FAIL);
+    handler.removeSections();
+    EXPECT_EQ(handler.insertConfigNode(nullptr), E_FAIL);
+    EXPECT_EQ(handler.insertNodeAtPath("/AVRStudio", "X", nullptr, kNoText, false), E_FAIL);
+    handler.insertNode("X", other, nullptr, kNoText, false);
+    EXPECT_FALSE(other.first_child());
+
+    // One debug line each, with the operation as its context.
+    std::vector<std::string> contexts;
+    for (const RecordingHub::LogLine& line : hub->logs) {
+        EXPECT_EQ(line.level, kDebug);
+        EXPECT_EQ(line.message, "XML: No project document");
+        contexts.push_back(line.context);
+    }
+    EXPECT_THAT(
+        contexts,
+        ElementsAre("ProjectXmlHandler::makeStructure()", "ProjectXmlHandler::projectToXML()",
+                    "ProjectXmlHandler::projectDataToXML()", "ProjectXmlHandler::XMLToProject()",
+                    "ProjectXmlHandler::removeSections()", "ProjectXmlHandler::insertConfigNode()",
+                    "ProjectXmlHandler::insertNodeAtPath()", "ProjectXmlHandler::insertNode()"));
+
+    // Without a hub there is no document either.
+    HubInstallation noHub(nullptr);
+    EXPECT_FALSE(ProjectXmlHandler().hasDocument());
 }
 
 } // namespace

@@ -17,7 +17,7 @@ using test::TempDrive;
 using namespace std::chrono_literals;
 
 // Hang guard only: a child that outlives it fails the test instead of blocking the run.
-constexpr auto hangGuard = 60s;
+constexpr std::chrono::milliseconds hangGuard = 60s;
 
 // Polls the child as the tool runner does until it has ended and the pipe is empty.
 std::string outputUntilEnd(ChildProcess& child) {
@@ -25,23 +25,10 @@ std::string outputUntilEnd(ChildProcess& child) {
     char buffer[8192];
     const auto deadline = std::chrono::steady_clock::now() + hangGuard;
     while (std::chrono::steady_clock::now() < deadline) {
-        const auto waiting = child.bytesAvailable();
-        if (!waiting) {
-            ADD_FAILURE() << "peek failed: " << SystemError::lastErrorMessage();
-            break;
-        }
-        if (*waiting > 0) {
-            const auto got = child.read(buffer, sizeof buffer - 1);
-            if (!got) {
-                ADD_FAILURE() << "read failed: " << SystemError::lastErrorMessage();
-                break;
-            }
-            output.append(buffer, *got);
-        } else if (child.hasEnded()) {
-            // Whatever the child wrote before it ended is in the pipe by now.
-            while (child.bytesAvailable().value_or(0) > 0) {
-                output.append(buffer, child.read(buffer, sizeof buffer).value_or(0));
-            }
+        if (child.bytesAvailable().value_or(0) > 0) {
+            output.append(buffer, child.read(buffer, sizeof buffer).value_or(0));
+        } else if (child.hasEnded() && child.bytesAvailable().value_or(0) == 0) {
+            // Whatever the child wrote before it ended was in the pipe by then.
             return output;
         } else {
             std::this_thread::sleep_for(5ms);
@@ -54,19 +41,10 @@ std::string outputUntilEnd(ChildProcess& child) {
 
 std::string firstLine(ChildProcess& child) {
     std::string line;
-    const auto deadline = std::chrono::steady_clock::now() + hangGuard;
     char c = 0;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (child.bytesAvailable().value_or(0) == 0) {
-            std::this_thread::sleep_for(5ms);
-            continue;
-        }
-        if (child.read(&c, 1).value_or(0) != 1 || c == '\n') {
-            return line;
-        }
+    while (child.waitForOutput(hangGuard) && child.read(&c, 1).value_or(0) == 1 && c != '\n') {
         line.push_back(c);
     }
-    ADD_FAILURE() << "no line from the child";
     return line;
 }
 
@@ -83,67 +61,44 @@ bool isRunning(const std::string& pid) {
 
 bool endsWithin(const std::string& pid) {
     const auto deadline = std::chrono::steady_clock::now() + hangGuard;
-    while (isRunning(pid)) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
+    while (isRunning(pid) && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(10ms);
     }
-    return true;
+    return !isRunning(pid);
 }
 
-TEST(ChildProcessTest, OutputArrivesThroughThePipeByteForByte) {
+TEST(ChildProcessTest, OutputArrivesThroughThePipeByteForByteAndTheEndIsSeen) {
     struct Case {
         const char* commandLine;
         std::string output;
+        int exitCode;
     } cases[] = {
-        {"sh -c \"printf 'a\\nb'\"", "a\nb"},
-        {"sh -c \"echo out; echo err 1>&2; echo out2\"", "out\nerr\nout2\n"},
-        {"printf \"\\000\\001\\377\\r\\n\\010\"", std::string("\0\1\377\r\n\b", 6)},
+        {"sh -c \"printf 'a\\nb'\"", "a\nb", 0},
+        {"sh -c \"echo out; echo err 1>&2; echo out2; exit 7\"", "out\nerr\nout2\n", 7},
+        {"printf \"\\000\\001\\377\\r\\n\\010\"", std::string("\0\1\377\r\n\b", 6), 0},
         // More than a pipe holds: the child can only finish while the reader keeps reading.
-        {"head -c 300000 /dev/zero", std::string(300000, '\0')},
-        {"sh -c \"cat; echo end\"", "end\n"}, // standard input is empty
-        {"true", ""},
+        {"head -c 300000 /dev/zero", std::string(300000, '\0'), 0},
+        {"sh -c \"cat; echo end\"", "end\n", 0}, // standard input is empty
+        {"sh -c \"sleep 0.2; exit 3\"", "", 3},
+        {"sh -c \"kill -9 $$\"", "", 128 + 9},
     };
     for (const auto& c : cases) {
         ChildProcess child;
         ASSERT_TRUE(child.start(c.commandLine))
             << c.commandLine << ": " << SystemError::lastErrorMessage();
-        EXPECT_EQ(outputUntilEnd(child), c.output) << c.commandLine;
-        EXPECT_TRUE(child.close());
-    }
-}
-
-TEST(ChildProcessTest, EndAndExitStatusAreSeen) {
-    struct Case {
-        const char* commandLine;
-        int exitCode;
-    } cases[] = {
-        {"sh -c \"exit 0\"", 0},
-        {"sh -c \"exit 7\"", 7},
-        {"sh -c \"sleep 0.2; exit 3\"", 3},
-        {"sh -c \"kill -9 $$\"", 128 + 9},
-    };
-    for (const auto& c : cases) {
-        ChildProcess child;
-        ASSERT_TRUE(child.start(c.commandLine)) << c.commandLine;
         EXPECT_FALSE(child.exitCode());
-        outputUntilEnd(child);
-        EXPECT_TRUE(child.hasEnded());
+        EXPECT_EQ(outputUntilEnd(child), c.output) << c.commandLine;
         EXPECT_EQ(child.exitCode(), c.exitCode) << c.commandLine;
+        EXPECT_TRUE(child.close());
     }
 }
 
 TEST(ChildProcessTest, WaitingForOutputEndsWhenOutputArrives) {
     ChildProcess child;
     ASSERT_TRUE(child.start("sh -c \"sleep 0.2; echo late\""));
-    ASSERT_TRUE(
-        child.waitForOutput(std::chrono::duration_cast<std::chrono::milliseconds>(hangGuard)));
+    ASSERT_TRUE(child.waitForOutput(hangGuard));
     EXPECT_GT(child.bytesAvailable().value_or(0), 0u);
     EXPECT_EQ(outputUntilEnd(child), "late\n");
-
-    ChildProcess none;
-    EXPECT_FALSE(none.waitForOutput(1ms));
 }
 
 TEST(ChildProcessTest, ProgramsAreFoundAsWindowsPathsWithArgumentsSplitTheWindowsWay) {
@@ -202,6 +157,7 @@ TEST(ChildProcessTest, CallsWithoutAChildFailOrAreHarmless) {
     EXPECT_EQ(SystemError::code(), EBADF);
     char c = 0;
     EXPECT_FALSE(child.read(&c, 1));
+    EXPECT_FALSE(child.waitForOutput(1ms));
     EXPECT_TRUE(child.hasEnded());
     EXPECT_FALSE(child.terminate());
     EXPECT_TRUE(child.close());
@@ -209,52 +165,43 @@ TEST(ChildProcessTest, CallsWithoutAChildFailOrAreHarmless) {
 }
 
 TEST(ChildProcessTest, TerminateEndsTheChildAndEverythingItStarted) {
-    ChildProcess child;
-    ASSERT_TRUE(child.start("sh -c \"sleep 100 & echo $!; sleep 100\""));
-    const std::string grandchild = firstLine(child);
-    ASSERT_FALSE(grandchild.empty());
-    ASSERT_TRUE(isRunning(grandchild));
-    EXPECT_FALSE(child.hasEnded());
+    TempDrive drive;
+    const std::string script = "sh -c \"sleep 100 & echo $!; sleep 100\"";
+    drive.write("run.bat", "@echo off\r\n" + script + "\r\n");
+    // Directly, and through the batch-file runner.
+    for (const std::string& commandLine : {script, std::string("C:\\run.bat")}) {
+        ChildProcess child;
+        ASSERT_TRUE(child.start(commandLine));
+        const std::string grandchild = firstLine(child);
+        ASSERT_FALSE(grandchild.empty());
+        ASSERT_TRUE(isRunning(grandchild));
+        EXPECT_FALSE(child.hasEnded());
 
-    EXPECT_TRUE(child.terminate());
-    EXPECT_TRUE(child.hasEnded());
-    EXPECT_EQ(child.exitCode(), 128 + 9);
-    EXPECT_TRUE(endsWithin(grandchild)) << "grandchild " << grandchild << " still runs";
-    EXPECT_TRUE(child.close());
+        EXPECT_TRUE(child.terminate());
+        EXPECT_TRUE(child.hasEnded());
+        EXPECT_EQ(child.exitCode(), 128 + 9);
+        EXPECT_TRUE(endsWithin(grandchild)) << "process " << grandchild << " still runs";
+    }
 }
 
-TEST(ChildProcessTest, BatchFilesRunThroughTheRunner) {
+TEST(ChildProcessTest, BatchFilesRunThroughTheRunnerAndItsStatusReachesTheCaller) {
     TempDrive drive;
     drive.write("tazu/bin/fakemake.exe",
                 "#!/bin/sh\necho \"make in $(pwd) target [$1]\"\necho '!E main.c(3): oops' >&2\n"
                 "exit 2\n",
                 true);
     drive.makeFolder("work/demo/default");
-    drive.write("work/demo/default/build.bat",
-                "@ECHO OFF\r\n"
-                "REM ********* THIS IS A MACHINE GENERATED FILE - DO NOT EDIT*********\r\n"
-                "PATH=C:\\tazu\\bin;C:\\tazu\\bin;%PATH%\r\n"
-                "pushd C:\\work\\demo\\default\\\r\n"
-                "mode con codepage select=850 > NUL\r\n"
-                "fakemake clean\r\n");
-    ChildProcess child;
-    // The quotes the tool runner puts around the batch file's path.
-    ASSERT_TRUE(child.start("\"C:\\work\\demo\\default\\build.bat\""))
-        << SystemError::lastErrorMessage();
-    EXPECT_EQ(outputUntilEnd(child), "make in " + drive.linux("work/demo/default") +
-                                         " target [clean]\n!E main.c(3): oops\n");
-    EXPECT_EQ(child.exitCode(), 2);
-}
-
-TEST(ChildProcessTest, BatchRunnerStatusReachesTheCaller) {
-    TempDrive drive;
     struct Case {
-        const char* text;
+        std::string text;
         std::string output;
         int exitCode;
     } cases[] = {
-        {"@echo off\r\nsh -c \"exit 300\"\r\n", "", 300 % 256},
-        {"@echo off\r\nexit /b 12\r\n", "", 12},
+        {"@ECHO OFF\r\n"
+         "PATH=C:\\tazu\\bin;C:\\tazu\\bin;%PATH%\r\n"
+         "pushd C:\\work\\demo\\default\\\r\n"
+         "fakemake clean\r\n",
+         "make in " + drive.linux("work/demo/default") + " target [clean]\n!E main.c(3): oops\n",
+         2},
         // Nine thousand and nine does not fit an exit status here: the shells' 127 stands in.
         {"@echo off\r\ntazumake \r\n",
          "'tazumake' is not recognized as an internal or external command, operable program or "
@@ -262,23 +209,14 @@ TEST(ChildProcessTest, BatchRunnerStatusReachesTheCaller) {
          127},
     };
     for (const auto& c : cases) {
-        drive.write("t.bat", c.text);
+        drive.write("work/demo/default/build.bat", c.text);
         ChildProcess child;
-        ASSERT_TRUE(child.start("\"C:\\t.bat\"")) << c.text;
+        // The quotes the tool runner puts around the batch file's path.
+        ASSERT_TRUE(child.start("\"C:\\work\\demo\\default\\build.bat\""))
+            << SystemError::lastErrorMessage();
         EXPECT_EQ(outputUntilEnd(child), c.output) << c.text;
         EXPECT_EQ(child.exitCode(), c.exitCode) << c.text;
     }
-}
-
-TEST(ChildProcessTest, TerminatingABatchRunEndsTheProgramItRuns) {
-    TempDrive drive;
-    drive.write("run.bat", "@echo off\r\nsh -c \"sleep 100 & echo $!; sleep 100\"\r\n");
-    ChildProcess child;
-    ASSERT_TRUE(child.start("C:\\run.bat"));
-    const std::string program = firstLine(child);
-    ASSERT_FALSE(program.empty());
-    EXPECT_TRUE(child.terminate());
-    EXPECT_TRUE(endsWithin(program)) << "process " << program << " still runs";
 }
 
 } // namespace

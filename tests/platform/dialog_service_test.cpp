@@ -4,48 +4,39 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace avrtazu {
 namespace {
 
 using Kind = ScriptedDialogService::DialogKind;
 
 TEST(ScriptedDialogServiceTest, RecordsMessageBoxesAndAnswersFromTheQueueThenTheDefault) {
+    using B = MessageButtons;
+    using A = MessageAnswer;
     ScriptedDialogService dialogs;
-    dialogs.queueAnswer(MessageAnswer::No);
-    struct Case {
-        MessageButtons buttons;
-        bool accept;
-        MessageAnswer answer;
-    } cases[] = {
-        {MessageButtons::YesNo, true, MessageAnswer::No}, // queued
-        {MessageButtons::YesNo, true, MessageAnswer::Yes},
-        {MessageButtons::Ok, true, MessageAnswer::Ok},
-        {MessageButtons::OkCancel, true, MessageAnswer::Ok},
-        {MessageButtons::YesNoCancel, true, MessageAnswer::Yes},
-        {MessageButtons::Ok, false, MessageAnswer::Ok},
-        {MessageButtons::OkCancel, false, MessageAnswer::Cancel},
-        {MessageButtons::YesNo, false, MessageAnswer::No},
-        {MessageButtons::YesNoCancel, false, MessageAnswer::Cancel},
-    };
-    int shown = 0;
-    for (const auto& c : cases) {
-        dialogs.setAcceptByDefault(c.accept);
-        const std::string text = "message " + std::to_string(shown++);
-        EXPECT_EQ(dialogs.messageBox(text, "caption", MessageIcon::Question, c.buttons), c.answer)
-            << text;
+    dialogs.queueAnswer(A::No);
+    EXPECT_EQ(dialogs.messageBox("queued", "caption", MessageIcon::Question, B::YesNo), A::No);
+    // Without a queued answer: accepting, then refusing.
+    for (const auto& [buttons, accepted, refused] :
+         {std::tuple(B::Ok, A::Ok, A::Ok), std::tuple(B::OkCancel, A::Ok, A::Cancel),
+          std::tuple(B::YesNo, A::Yes, A::No), std::tuple(B::YesNoCancel, A::Yes, A::Cancel)}) {
+        dialogs.setAcceptByDefault(true);
+        EXPECT_EQ(dialogs.messageBox("t", "", MessageIcon::None, buttons), accepted);
+        dialogs.setAcceptByDefault(false);
+        EXPECT_EQ(dialogs.messageBox("t", "", MessageIcon::None, buttons), refused);
     }
-    ASSERT_EQ(dialogs.messages().size(), std::size(cases));
+    ASSERT_EQ(dialogs.messages().size(), 9u);
     const auto& first = dialogs.messages().front();
-    EXPECT_EQ(first.text, "message 0");
-    EXPECT_EQ(first.caption, "caption");
-    EXPECT_EQ(first.icon, MessageIcon::Question);
-    EXPECT_EQ(first.buttons, MessageButtons::YesNo);
-    EXPECT_EQ(dialogs.messages().back().buttons, MessageButtons::YesNoCancel);
+    EXPECT_EQ(std::tuple(first.text, first.caption, first.icon, first.buttons),
+              std::tuple("queued", "caption", MessageIcon::Question, B::YesNo));
+    EXPECT_EQ(dialogs.messages().back().buttons, B::YesNoCancel);
 
+    // Clearing forgets the messages, the queue and the refusal.
+    dialogs.queueAnswer(A::No);
     dialogs.clear();
     EXPECT_TRUE(dialogs.messages().empty());
-    EXPECT_EQ(dialogs.messageBox("t", "", MessageIcon::None, MessageButtons::YesNo),
-              MessageAnswer::Yes);
+    EXPECT_EQ(dialogs.messageBox("t", "", MessageIcon::None, B::YesNo), A::Yes);
 }
 
 TEST(ScriptedDialogServiceTest, FileDialogsAnswerFromTheirQueuesElseCancel) {
@@ -55,48 +46,38 @@ TEST(ScriptedDialogServiceTest, FileDialogsAnswerFromTheirQueuesElseCancel) {
     dialogs.queueSaveFile(std::string("C:\\work\\Makefile"));
     dialogs.queueFolder("C:\\work");
 
-    EXPECT_EQ(dialogs.openFiles("Add source file", "Source File (*.c)|*.c;|", "C:\\work\\", true),
-              (std::vector<std::string>{"C:\\a.c", "C:\\b.c"}));
+    using Files = std::vector<std::string>;
+    EXPECT_EQ(dialogs.openFiles("Add source file", "Source File (*.c)|*.c;|", "C:\\w\\", true),
+              (Files{"C:\\a.c", "C:\\b.c"}));
     // A dialog that allows one file gives one.
-    EXPECT_EQ(dialogs.openFiles("Add Project file", "", "C:\\", false),
-              std::vector<std::string>{"C:\\one.h"});
-    EXPECT_TRUE(dialogs.openFiles("again", "", "", true).empty());
-
-    EXPECT_EQ(dialogs.saveFile("Export Makefile", "Makefile", "C:\\work\\", true),
+    EXPECT_EQ(dialogs.openFiles("Add Project file", "", "C:\\", false), Files{"C:\\one.h"});
+    EXPECT_EQ(dialogs.openFiles("again", "", "", true), Files{});
+    EXPECT_EQ(dialogs.saveFile("Export Makefile", "Makefile", "C:\\w\\", true),
               "C:\\work\\Makefile");
-    EXPECT_FALSE(dialogs.saveFile("Export Makefile", "Makefile", "C:\\work\\", true));
-
+    EXPECT_EQ(dialogs.saveFile("Export Makefile", "Makefile", "C:\\w\\", false), std::nullopt);
+    // A folder comes with its backslash.
     EXPECT_EQ(dialogs.browseFolder("Location", "C:\\"), "C:\\work\\");
     EXPECT_EQ(dialogs.browseFolder("Location", "C:\\"), "");
 
     const auto& requests = dialogs.dialogs();
     ASSERT_EQ(requests.size(), 7u);
-    EXPECT_EQ(requests[0].kind, Kind::OpenFiles);
-    EXPECT_EQ(requests[0].title, "Add source file");
-    EXPECT_EQ(requests[0].filter, "Source File (*.c)|*.c;|");
-    EXPECT_EQ(requests[0].startFolder, "C:\\work\\");
-    EXPECT_TRUE(requests[0].allowMultiple);
+    EXPECT_EQ(
+        std::tuple(requests[0].kind, requests[0].title, requests[0].filter, requests[0].startFolder,
+                   requests[0].allowMultiple),
+        std::tuple(Kind::OpenFiles, "Add source file", "Source File (*.c)|*.c;|", "C:\\w\\", true));
     EXPECT_FALSE(requests[1].allowMultiple);
-    EXPECT_EQ(requests[3].kind, Kind::SaveFile);
-    EXPECT_EQ(requests[3].initialName, "Makefile");
-    EXPECT_TRUE(requests[3].overwritePrompt);
+    EXPECT_EQ(std::tuple(requests[3].kind, requests[3].initialName, requests[3].overwritePrompt),
+              std::tuple(Kind::SaveFile, "Makefile", true));
+    EXPECT_FALSE(requests[4].overwritePrompt);
     EXPECT_EQ(requests[5].kind, Kind::BrowseFolder);
 }
-
-class CountingDialogs : public ScriptedDialogService {};
 
 TEST(DialogServiceTest, CurrentIsTheInstalledServiceElseTheScriptedOne) {
     DialogService& fallback = DialogService::current();
     EXPECT_NE(dynamic_cast<ScriptedDialogService*>(&fallback), nullptr);
-    EXPECT_EQ(fallback.messageBox("?", "", MessageIcon::Question, MessageButtons::YesNo),
-              MessageAnswer::Yes);
-
-    CountingDialogs installed;
+    ScriptedDialogService installed;
     DialogService::install(&installed);
     EXPECT_EQ(&DialogService::current(), &installed);
-    DialogService::current().messageBox("shown", "c", MessageIcon::Error, MessageButtons::Ok);
-    EXPECT_EQ(installed.messages().size(), 1u);
-
     DialogService::install(nullptr);
     EXPECT_EQ(&DialogService::current(), &fallback);
 }

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <thread>
+#include <utility>
 
 namespace avrtazu {
 namespace {
@@ -17,22 +18,19 @@ protected:
     test::TempDrive drive;
 };
 
-TEST_F(ShellTest, OpensExistingDocumentsWithTheOpener) {
+TEST_F(ShellTest, OpensExistingDocumentsWithTheOpenerIfThereIsOne) {
     // The opener leaves the document it was given where the test can see it.
     const std::string opener = drive.write(
         "bin/opener", "#!/bin/sh\necho \"$1\" > \"$(dirname \"$0\")/opened.txt\"\n", true);
     drive.write("doc/main.lis", "listing");
     Shell::setOpener(opener);
-    struct Case {
-        const char* path;
-        int result;
-    } cases[] = {
+    const std::pair<const char*, int> cases[] = {
         {"C:\\doc\\missing.lis", Shell::fileNotFound},
         {"Q:\\doc\\main.lis", Shell::fileNotFound},
         {"C:\\doc\\main.lis", Shell::started},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(Shell::open(c.path), c.result) << c.path;
+    for (const auto& [path, result] : cases) {
+        EXPECT_EQ(Shell::open(path), result) << path;
     }
     EXPECT_GT(Shell::started, 32);
     // The opener runs detached; wait for it as a hang guard only.
@@ -43,13 +41,10 @@ TEST_F(ShellTest, OpensExistingDocumentsWithTheOpener) {
         std::this_thread::sleep_for(10ms);
     }
     EXPECT_EQ(drive.read("bin/opened.txt"), expected);
-}
 
-TEST_F(ShellTest, MissingOpenerMeansNoAssociation) {
-    drive.write("doc.txt", "x");
     Shell::setOpener("no-such-opener-program");
-    EXPECT_EQ(Shell::open("C:\\doc.txt"), Shell::noAssociation);
     EXPECT_EQ(Shell::opener(), "no-such-opener-program");
+    EXPECT_EQ(Shell::open("C:\\doc\\main.lis"), Shell::noAssociation);
 }
 
 } // namespace
