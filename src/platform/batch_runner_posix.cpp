@@ -1,50 +1,19 @@
 #include "platform/batch_runner.h"
 
 #include "platform/program_locator.h"
+#include "platform/spawn_setup_posix.h"
 
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <fcntl.h>
 #include <iostream>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 extern char** environ;
 
 namespace avrtazu {
-
-namespace {
-
-class SpawnSetup {
-public:
-    SpawnSetup() {
-        ::posix_spawn_file_actions_init(&actions);
-        ::posix_spawnattr_init(&attributes);
-    }
-    ~SpawnSetup() {
-        ::posix_spawn_file_actions_destroy(&actions);
-        ::posix_spawnattr_destroy(&attributes);
-    }
-    SpawnSetup(const SpawnSetup&) = delete;
-    SpawnSetup& operator=(const SpawnSetup&) = delete;
-
-    posix_spawn_file_actions_t actions{};
-    posix_spawnattr_t attributes{};
-};
-
-std::vector<char*> pointers(std::vector<std::string>& texts) {
-    std::vector<char*> result;
-    result.reserve(texts.size() + 1);
-    for (auto& text : texts) {
-        result.push_back(text.data());
-    }
-    result.push_back(nullptr);
-    return result;
-}
-
-} // namespace
 
 void BatchRunner::inheritEnvironment() {
     for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
@@ -91,8 +60,8 @@ int BatchRunner::spawnAndWait(const std::string& program, const std::vector<std:
         }
     }
     environment.push_back("TAZU_DRIVES=" + ProgramLocator::drivesVariable());
-    std::vector<char*> argv = pointers(argumentTexts);
-    std::vector<char*> envp = pointers(environment);
+    std::vector<char*> argv = SpawnSetup::pointers(argumentTexts);
+    std::vector<char*> envp = SpawnSetup::pointers(environment);
 
     // What the runner wrote so far comes before what the program writes.
     out_.flush();

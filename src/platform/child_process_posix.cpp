@@ -3,13 +3,13 @@
 #include "platform/command_line.h"
 #include "platform/drive_map.h"
 #include "platform/program_locator.h"
+#include "platform/spawn_setup_posix.h"
 
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,34 +17,6 @@
 namespace avrtazu {
 
 namespace {
-
-// Releases the spawn descriptions on every way out of start().
-class SpawnSetup {
-public:
-    SpawnSetup() {
-        ::posix_spawn_file_actions_init(&actions);
-        ::posix_spawnattr_init(&attributes);
-    }
-    ~SpawnSetup() {
-        ::posix_spawn_file_actions_destroy(&actions);
-        ::posix_spawnattr_destroy(&attributes);
-    }
-    SpawnSetup(const SpawnSetup&) = delete;
-    SpawnSetup& operator=(const SpawnSetup&) = delete;
-
-    posix_spawn_file_actions_t actions{};
-    posix_spawnattr_t attributes{};
-};
-
-std::vector<char*> pointers(std::vector<std::string>& texts) {
-    std::vector<char*> result;
-    result.reserve(texts.size() + 1);
-    for (auto& text : texts) {
-        result.push_back(text.data());
-    }
-    result.push_back(nullptr);
-    return result;
-}
 
 int statusToExitCode(int status) {
     if (WIFEXITED(status)) {
@@ -132,8 +104,8 @@ bool ChildProcess::start(const std::string& commandLine,
                                                       POSIX_SPAWN_SETSIGMASK);
 
     std::vector<std::string> environment = ProgramLocator::childEnvironment();
-    std::vector<char*> argv = pointers(arguments);
-    std::vector<char*> envp = pointers(environment);
+    std::vector<char*> argv = SpawnSetup::pointers(arguments);
+    std::vector<char*> envp = SpawnSetup::pointers(environment);
     pid_t pid = -1;
     const int failure = ::posix_spawn(&pid, programPath.c_str(), &setup.actions, &setup.attributes,
                                       argv.data(), envp.data());
