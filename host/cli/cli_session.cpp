@@ -1,6 +1,5 @@
 #include "cli/cli_session.h"
 
-// Before any Qt header: the log channel declares an emit() that Qt's keyword macro would eat.
 #include "plugin/registration.h"
 #include "plugin/zuzozuduvuruva.h"
 

@@ -1,7 +1,6 @@
 #include "studio/screenshot_run.h"
 
 // Before Qt's headers come in through the plug-in's: the log channel's names stay clear of
-// Qt's keyword macros.
 #include "services/plug_in_utility.h"
 
 #include "plugin/zuzozuduvuruva.h"

@@ -1,4 +1,3 @@
-// First: the log channel declares an emit() that Qt's keyword macro would swallow.
 #include "services/plug_in_utility.h"
 
 #include "plugin/options_context.h"

@@ -1,4 +1,3 @@
-// First: the log channel declares an emit() that Qt's keyword macro would swallow.
 #include "services/plug_in_utility.h"
 
 #include "ui/project_properties_sheet.h"

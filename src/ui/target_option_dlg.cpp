@@ -1,4 +1,3 @@
-// Ahead of every Qt header, whose "emit" keyword macro would rewrite LogSink::emit.
 #include "services/plug_in_utility.h"
 
 #include "ui/target_option_dlg.h"

@@ -1,6 +1,5 @@
 #pragma once
 
-// First: the log channel declares an emit() that Qt's keyword macro would swallow.
 #include "services/plug_in_utility.h"
 
 #include "model/project.h"

@@ -1,6 +1,5 @@
 #include "studio_test_support.h"
 
-// Before Qt's headers: the log channel's names stay clear of Qt's keyword macros.
 #include "services/plug_in_utility.h"
 
 #include "plugin/registration.h"
