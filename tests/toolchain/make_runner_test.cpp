@@ -1,7 +1,6 @@
 #include "make/make_runner.h"
 #include "make/makefile_reader.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -11,11 +10,8 @@
 namespace avrtazu {
 namespace {
 
-using testing::AllOf;
-using testing::Contains;
-using testing::ElementsAre;
-using testing::HasSubstr;
 using Words = std::vector<std::string>;
+using Files = std::map<std::string, int>;
 
 // Files with times in whole ticks; commands "touch X" give X the next tick, "fail" fails.
 class FakeActions : public MakeActions {
@@ -36,12 +32,13 @@ public:
     }
     void say(const std::string& line) override { said.push_back(line); }
 
-    std::map<std::string, int> files;
+    Files files;
     int clock = 100;
     Words ran;
     Words said;
 };
 
+// The shape of the generated Makefile.
 const char* const project = "CC = touch\n"
                             "demo: main.o uart.o\n"
                             "\t$(CC) demo\n"
@@ -55,134 +52,71 @@ const char* const project = "CC = touch\n"
                             "clean:\n"
                             "\t@del *.o\n";
 
-struct SelectionCase {
+const Files sourcesOnly{{"C:\\src\\main.c", 1}, {"C:\\src\\uart.c", 1}};
+const Files built{
+    {"C:\\src\\main.c", 1}, {"C:\\src\\uart.c", 1}, {"main.o", 5}, {"uart.o", 5}, {"demo", 9}};
+
+struct MakeCase {
     const char* name;
-    std::map<std::string, int> files;
+    std::string makefile;
+    Files files;
     Words goals;
-    Words expectedRuns;
+    int status;
+    Words ran;
+    Words said;
 };
 
-class MakeSelectionTest : public testing::TestWithParam<SelectionCase> {};
-
-TEST_P(MakeSelectionTest, RunsExactlyTheOutOfDateRules) {
-    const SelectionCase& c = GetParam();
-    Makefile makefile;
-    MakefileReader::read(project, makefile);
-    FakeActions actions;
-    actions.files = c.files;
-    MakeRunner runner(makefile, actions);
-    EXPECT_EQ(runner.make(c.goals), 0);
-    EXPECT_EQ(actions.ran, c.expectedRuns);
-}
-
-const std::map<std::string, int> sourcesOnly{{"C:\\src\\main.c", 1}, {"C:\\src\\uart.c", 1}};
-const std::map<std::string, int> built{
-    {"C:\\src\\main.c", 1}, {"C:\\src\\uart.c", 1}, {"main.o", 5}, {"uart.o", 5}, {"demo", 9}};
-const std::map<std::string, int> mainEdited{
-    {"C:\\src\\main.c", 7}, {"C:\\src\\uart.c", 1}, {"main.o", 5}, {"uart.o", 5}, {"demo", 9}};
-const std::map<std::string, int> noLinkOutput{
-    {"C:\\src\\main.c", 1}, {"C:\\src\\uart.c", 1}, {"main.o", 5}, {"uart.o", 5}};
-
-INSTANTIATE_TEST_SUITE_P(
-    Selection, MakeSelectionTest,
-    testing::Values(SelectionCase{"FreshBuildMakesEverything",
-                                  sourcesOnly,
-                                  {},
-                                  {"touch main.o", "touch uart.o", "touch demo"}},
-                    SelectionCase{"UpToDateRunsNothing", built, {}, {}},
-                    SelectionCase{"NewerSourceRemakesItsObjectAndTheLink",
-                                  mainEdited,
-                                  {},
-                                  {"touch main.o", "touch demo"}},
-                    SelectionCase{"MissingTargetIsRemade", noLinkOutput, {}, {"touch demo"}},
-                    SelectionCase{"NamedTargetOnly", sourcesOnly, {"uart.o"}, {"touch uart.o"}},
-                    SelectionCase{"PhonyAlwaysRuns", built, {"clean"}, {"del *.o"}},
-                    SelectionCase{"SeveralGoalsInOrder",
-                                  sourcesOnly,
-                                  {"uart.o", "main.o"},
-                                  {"touch uart.o", "touch main.o"}}),
-    [](const testing::TestParamInfo<SelectionCase>& info) { return std::string(info.param.name); });
-
-TEST(MakeRunnerTest, EchoesCommandsUnlessSilenced) {
-    Makefile makefile;
-    MakefileReader::read(project, makefile);
-    FakeActions actions;
-    actions.files = sourcesOnly;
-    MakeRunner runner(makefile, actions);
-    runner.make({"main.o", "clean"});
-    EXPECT_THAT(actions.said, Contains("touch main.o"));
-    EXPECT_THAT(actions.said, testing::Not(Contains(HasSubstr("del"))));
-}
-
-TEST(MakeRunnerTest, MissingRuleStopsWithErrorAndStop) {
-    Makefile makefile;
-    MakefileReader::read(project, makefile);
-    FakeActions actions;
-    actions.files = {{"C:\\src\\uart.c", 1}};
-    MakeRunner runner(makefile, actions);
-    EXPECT_NE(runner.make({}), 0);
-    EXPECT_THAT(actions.said, Contains(AllOf(HasSubstr("Error"),
-                                             HasSubstr("No rule to make target 'C:\\src\\main.c'"),
-                                             HasSubstr("needed by 'main.o'"))));
-    EXPECT_THAT(actions.said, Contains(HasSubstr("Stop")));
-    EXPECT_TRUE(actions.ran.empty());
-}
-
-TEST(MakeRunnerTest, UnknownGoalIsReported) {
-    Makefile makefile;
-    MakefileReader::read(project, makefile);
-    FakeActions actions;
-    MakeRunner runner(makefile, actions);
-    EXPECT_EQ(runner.make({"nothing.o"}), 2);
-    EXPECT_THAT(actions.said, Contains(HasSubstr("No rule to make target 'nothing.o'")));
-}
-
-TEST(MakeRunnerTest, FailedCommandStopsTheBuild) {
-    Makefile makefile;
-    MakefileReader::read("all: a b\na:\n\tfail a\n\tnever\nb:\n\ttouch b\n", makefile);
-    FakeActions actions;
-    MakeRunner runner(makefile, actions);
-    EXPECT_EQ(runner.make({}), 2);
-    EXPECT_THAT(actions.ran, ElementsAre("fail a"));
-    EXPECT_THAT(actions.said, Contains(AllOf(HasSubstr("[a]"), HasSubstr("Error 3"))));
-    EXPECT_EQ(actions.said.back(), "tazumake: *** Stop.");
-}
-
-TEST(MakeRunnerTest, DashPrefixIgnoresAFailure) {
-    Makefile makefile;
-    MakefileReader::read("all:\n\t-fail first\n\ttouch all\n", makefile);
-    FakeActions actions;
-    MakeRunner runner(makefile, actions);
-    EXPECT_EQ(runner.make({}), 0);
-    EXPECT_THAT(actions.ran, ElementsAre("fail first", "touch all"));
-}
-
-TEST(MakeRunnerTest, AutomaticVariablesInCommands) {
-    Makefile makefile;
-    MakefileReader::read("x.o: x.c x.h\n\tcc -o $@ $<\n", makefile);
-    FakeActions actions;
-    actions.files = {{"x.c", 1}, {"x.h", 1}};
-    MakeRunner runner(makefile, actions);
-    runner.make({});
-    EXPECT_THAT(actions.ran, ElementsAre("cc -o x.o x.c"));
-}
-
-TEST(MakeRunnerTest, CircularDependencyEndsWithoutHanging) {
-    Makefile makefile;
-    MakefileReader::read("a: b\n\ttouch a\nb: a\n\ttouch b\n", makefile);
-    FakeActions actions;
-    MakeRunner runner(makefile, actions);
-    EXPECT_EQ(runner.make({}), 0);
-    EXPECT_THAT(actions.said, Contains(HasSubstr("Circular")));
-    EXPECT_THAT(actions.ran, ElementsAre("touch b", "touch a"));
-}
-
-TEST(MakeRunnerTest, EmptyMakefileHasNoTargets) {
-    Makefile makefile;
-    FakeActions actions;
-    MakeRunner runner(makefile, actions);
-    EXPECT_EQ(runner.make({}), 2);
-    EXPECT_THAT(actions.said, ElementsAre(HasSubstr("Error"), HasSubstr("Stop")));
+TEST(MakeRunnerTest, RunsExactlyTheOutOfDateRules) {
+    Files mainEdited = built;
+    mainEdited["C:\\src\\main.c"] = 7;
+    Files noLinkOutput = built;
+    noLinkOutput.erase("demo");
+    const Words all = {"touch main.o", "touch uart.o", "touch demo"};
+    const Words mainAndLink = {"touch main.o", "touch demo"};
+    const MakeCase cases[] = {
+        // clang-format off
+        {"fresh build makes everything", project, sourcesOnly, {}, 0, all, all},
+        {"newer source remakes its object and the link", project, mainEdited, {}, 0, mainAndLink,
+         mainAndLink},
+        {"missing target is remade", project, noLinkOutput, {}, 0, {"touch demo"}, {"touch demo"}},
+        {"goals in order; a phony one always runs, \"@\" keeps it quiet", project, sourcesOnly,
+         {"uart.o", "clean"}, 0, {"touch uart.o", "del *.o"}, {"touch uart.o"}},
+        {"up to date", project, built, {"demo"}, 0, {}, {"tazumake: 'demo' is up to date."}},
+        {"a rule without commands", "x:\n", {{"x", 1}}, {}, 0, {},
+         {"tazumake: Nothing to be done for 'x'."}},
+        {"automatic variables", "x.o: x.c x.h\n\t@cc -o $@ $<\n", {{"x.c", 1}, {"x.h", 1}}, {}, 0,
+         {"cc -o x.o x.c"}, {}},
+        {"\"-\" ignores a failure", "all:\n\t-fail first\n\ttouch all\n", {}, {}, 0,
+         {"fail first", "touch all"},
+         {"fail first", "tazumake: *** [all] Error 3 (ignored)", "touch all"}},
+        {"a circular dependency ends", "a: b\n\ttouch a\nb: a\n\ttouch b\n", {}, {}, 0,
+         {"touch b", "touch a"},
+         {"tazumake: Circular b <- a dependency dropped.", "touch b", "touch a"}},
+        // Errors stop with a line holding "Error" and one holding "Stop".
+        {"missing source", project, {{"C:\\src\\uart.c", 1}}, {}, 2, {},
+         {"tazumake: *** Error: No rule to make target 'C:\\src\\main.c', needed by 'main.o'.",
+          "tazumake: *** Stop."}},
+        {"unknown goal", project, {}, {"nothing.o"}, 2, {},
+         {"tazumake: *** Error: No rule to make target 'nothing.o'.", "tazumake: *** Stop."}},
+        {"failed command", "all: a b\na:\n\tfail a\n\tnever\nb:\n\ttouch b\n", {}, {}, 2,
+         {"fail a"},
+         {"fail a", "tazumake: *** [a] Error 3", "tazumake: *** Stop."}},
+        {"bad reference in a command", "x:\n\techo $(A\n", {}, {}, 2, {},
+         {"tazumake: *** [x] Error: unterminated variable reference", "tazumake: *** Stop."}},
+        {"no targets", "", {}, {}, 2, {},
+         {"tazumake: *** Error: No targets.", "tazumake: *** Stop."}},
+        // clang-format on
+    };
+    for (const MakeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Makefile makefile;
+        MakefileReader::read(c.makefile, makefile);
+        FakeActions actions;
+        actions.files = c.files;
+        EXPECT_EQ(MakeRunner(makefile, actions).make(c.goals), c.status);
+        EXPECT_EQ(actions.ran, c.ran);
+        EXPECT_EQ(actions.said, c.said);
+    }
 }
 
 } // namespace
