@@ -4,6 +4,7 @@
 #include "model/device_catalog.h"
 #include "model/project.h"
 #include "platform/log_sink.h"
+#include "platform/text_case.h"
 #include "platform/text_file_writer.h"
 #include "platform/win_path.h"
 
@@ -16,14 +17,6 @@
 namespace avrtazu {
 
 namespace {
-
-bool equalIgnoringCase(std::string_view a, std::string_view b) {
-    const auto fold = [](char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return fold(x) == fold(y); });
-}
 
 bool contains(std::string_view text, std::string_view part) {
     return text.find(part) != std::string_view::npos;
@@ -110,10 +103,10 @@ Memory readMemory(const Project& project) {
     memory.textAddr = makefileNumber(project.textAddressWord());
     memory.dataMem = makefileNumber(project.dataMemory());
     memory.dataAddr = makefileNumber(project.dataAddressByte());
-    memory.hasBootSize = !equalIgnoringCase(project.bootSize(), "None");
+    memory.hasBootSize = !TextCase::equalIgnoringCase(project.bootSize(), "None");
     memory.bootBytes = memory.hasBootSize ? bootSizeBytes(project.bootSize()) : 0;
-    memory.internalSram = equalIgnoringCase(project.sram(), "Internal SRAM");
-    memory.hexOnly = equalIgnoringCase(project.outputFormat(), "Intel HEX");
+    memory.internalSram = TextCase::equalIgnoringCase(project.sram(), "Internal SRAM");
+    memory.hexOnly = TextCase::equalIgnoringCase(project.outputFormat(), "Intel HEX");
     return memory;
 }
 
@@ -138,7 +131,7 @@ void writeCflags(std::ostream& out, const Project& project, const DeviceInfo& de
         out << "-D_EE_EXTIO ";
     }
     // Both ATMega128 rows build as the one compiler device; the end row has no name to define.
-    if (!device.name.empty() && !equalIgnoringCase(device.name, "Custom")) {
+    if (!device.name.empty() && !TextCase::equalIgnoringCase(device.name, "Custom")) {
         if (contains(device.name, "ATMega128 ")) {
             out << "-DATMega128 ";
         } else {
@@ -270,9 +263,9 @@ void writeLflags(std::ostream& out, const Project& project, const DeviceInfo& de
         out << "-beeprom:" << (device.eepromStartsAtOne ? "1." : "0.") << eeprom << ' ';
     }
     const std::string format = project.outputFormat();
-    if (equalIgnoringCase(format, "HEX/COFF")) {
+    if (TextCase::equalIgnoringCase(format, "HEX/COFF")) {
         out << "-fihx_coff ";
-    } else if (equalIgnoringCase(format, "COFF")) {
+    } else if (TextCase::equalIgnoringCase(format, "COFF")) {
         out << "-fcoff ";
     } else {
         out << "-fintelhex ";

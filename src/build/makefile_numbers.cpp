@@ -1,4 +1,5 @@
 #include "build/makefile_numbers.h"
+#include "platform/text_case.h"
 
 #include <algorithm>
 #include <array>
@@ -10,14 +11,6 @@
 namespace avrtazu {
 
 namespace {
-
-bool equalIgnoringCase(std::string_view a, std::string_view b) {
-    const auto fold = [](char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return fold(x) == fold(y); });
-}
 
 struct BootSize {
     std::string_view text;
@@ -56,7 +49,7 @@ std::string hexForm(std::int32_t value) {
 
 std::int32_t bootSizeBytes(const std::string& bootSize) {
     for (const BootSize& size : BootSizes) {
-        if (equalIgnoringCase(size.text, bootSize)) {
+        if (TextCase::equalIgnoringCase(size.text, bootSize)) {
             return size.bytes;
         }
     }

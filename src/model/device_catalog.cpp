@@ -1,6 +1,7 @@
 #include "model/device_catalog.h"
 
 #include "platform/drive_map.h"
+#include "platform/text_case.h"
 
 #include <algorithm>
 #include <cctype>
@@ -132,17 +133,6 @@ constexpr const char* BootGroup4[] = {"None", "512 Words", "1K Words", "2K Words
 
 constexpr int EndRow = DeviceCatalog::deviceCount;
 
-// The host compares device names the way the Windows ANSI functions do: ASCII letters
-// fold, every other byte must match exactly.
-bool equalIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               const auto fold = [](char c) {
-                   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-               };
-               return fold(x) == fold(y);
-           });
-}
-
 std::string trimmed(const std::string& line) {
     static constexpr const char* Blank = " \t\r\n\v\f";
     const auto first = line.find_first_not_of(Blank);
@@ -178,7 +168,7 @@ int DeviceCatalog::findExact(const std::string& name) {
 int DeviceCatalog::findIgnoringCase(const std::string& name) {
     const DeviceRows& rows = deviceRows();
     for (int i = 0; i < deviceCount; ++i) {
-        if (equalIgnoringCase(rows[static_cast<std::size_t>(i)].name, name)) {
+        if (TextCase::equalIgnoringCase(rows[static_cast<std::size_t>(i)].name, name)) {
             return i;
         }
     }

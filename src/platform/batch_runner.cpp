@@ -4,6 +4,7 @@
 #include "platform/drive_map.h"
 #include "platform/file_system.h"
 #include "platform/program_locator.h"
+#include "platform/text_case.h"
 
 #include <algorithm>
 #include <cctype>
@@ -16,12 +17,6 @@ namespace {
 
 // Calls nested deeper than this are taken for endless recursion.
 constexpr int maximumCallDepth = 64;
-
-std::string lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
@@ -68,7 +63,7 @@ std::string afterWord(const std::string& line, std::size_t wordLength) {
 } // namespace
 
 bool BatchRunner::Caseless::operator()(const std::string& a, const std::string& b) const {
-    return lower(a) < lower(b);
+    return TextCase::lower(a) < TextCase::lower(b);
 }
 
 BatchRunner::BatchRunner(std::ostream& out, std::ostream& err) : out_(out), err_(err) {
@@ -152,7 +147,7 @@ BatchRunner::Flow BatchRunner::runLine(const std::string& rawLine,
 }
 
 BatchRunner::Flow BatchRunner::runCommand(std::string line) {
-    if (lower(commandWord(line)) == "rem") {
+    if (TextCase::lower(commandWord(line)) == "rem") {
         return Flow::Next;
     }
     std::vector<Redirection> redirections;
@@ -164,8 +159,8 @@ BatchRunner::Flow BatchRunner::runCommand(std::string line) {
     // Only leading blanks go: ECHO keeps what stood before a redirection.
     line.erase(0, line.find_first_not_of(" \t"));
     const std::string word = commandWord(line);
-    const std::string name = lower(word);
-    const std::string lowerLine = lower(line);
+    const std::string name = TextCase::lower(word);
+    const std::string lowerLine = TextCase::lower(line);
     std::ofstream file;
 
     if (name == "echo" || lowerLine.rfind("echo.", 0) == 0 || lowerLine.rfind("echo:", 0) == 0) {
@@ -176,7 +171,7 @@ BatchRunner::Flow BatchRunner::runCommand(std::string line) {
             return Flow::Next;
         }
         const std::string rest = afterWord(line, word.size());
-        const std::string setting = lower(trim(rest));
+        const std::string setting = TextCase::lower(trim(rest));
         if (setting == "off" || setting == "on") {
             echo_ = setting == "on";
         } else if (setting.empty()) {
@@ -202,7 +197,7 @@ BatchRunner::Flow BatchRunner::runCommand(std::string line) {
             std::ostream& out = outputFor(redirections, file);
             bool any = false;
             for (const auto& [key, value] : variables_) {
-                if (lower(key).rfind(lower(rest), 0) == 0) {
+                if (TextCase::lower(key).rfind(TextCase::lower(rest), 0) == 0) {
                     out << key << '=' << value << '\n';
                     any = true;
                 }
@@ -215,12 +210,12 @@ BatchRunner::Flow BatchRunner::runCommand(std::string line) {
         }
         const std::string key = rest.substr(0, equals);
         const std::string value = rest.substr(equals + 1);
-        setVariable(key, lower(key) == "path" ? linuxSearchPath(value) : value);
+        setVariable(key, TextCase::lower(key) == "path" ? linuxSearchPath(value) : value);
         return Flow::Next;
     }
     if (name == "pushd" || name == "cd" || name == "chdir") {
         std::string target = trim(afterWord(line, word.size()));
-        if (name != "pushd" && lower(target).rfind("/d", 0) == 0) {
+        if (name != "pushd" && TextCase::lower(target).rfind("/d", 0) == 0) {
             target = trim(target.substr(2));
         }
         if (target.empty()) {
@@ -256,7 +251,7 @@ BatchRunner::Flow BatchRunner::runCommand(std::string line) {
         std::string part;
         bool batchOnly = false;
         while (rest >> part) {
-            if (lower(part) == "/b") {
+            if (TextCase::lower(part) == "/b") {
                 batchOnly = true;
             } else {
                 try {
@@ -376,9 +371,9 @@ std::string BatchRunner::expand(const std::string& line,
             const std::string name = line.substr(i + 1, close - i - 1);
             if (const auto value = variable(name)) {
                 result += *value;
-            } else if (lower(name) == "errorlevel") {
+            } else if (TextCase::lower(name) == "errorlevel") {
                 result += std::to_string(errorLevel_);
-            } else if (lower(name) == "cd") {
+            } else if (TextCase::lower(name) == "cd") {
                 result += DriveMap::toWindows(folder_);
             }
             // Undefined variables expand to nothing inside batch files.
@@ -439,7 +434,7 @@ bool BatchRunner::takeRedirections(std::string& line, std::vector<Redirection>& 
         if (target.empty()) {
             return false;
         }
-        const std::string device = lower(target);
+        const std::string device = TextCase::lower(target);
         redirection.target =
             device == "nul" || device == "nul:" ? std::string("/dev/null") : linuxPathOf(target);
         if (redirection.target.empty()) {

@@ -1,6 +1,7 @@
 #include "platform/program_locator.h"
 
 #include "platform/drive_map.h"
+#include "platform/text_case.h"
 
 #include <algorithm>
 #include <cctype>
@@ -109,9 +110,7 @@ bool ProgramLocator::isBatchFile(const std::string& path) {
     if (path.size() < 4) {
         return false;
     }
-    std::string extension = path.substr(path.size() - 4);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string extension = TextCase::lower(path.substr(path.size() - 4));
     return extension == ".bat" || extension == ".cmd";
 }
 

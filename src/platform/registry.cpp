@@ -1,6 +1,7 @@
 #include "platform/registry.h"
 
 #include "platform/file_system.h"
+#include "platform/text_case.h"
 
 #include <algorithm>
 #include <cctype>
@@ -24,12 +25,6 @@ std::string& defaultFile() {
     return path;
 }
 
-std::string lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 std::string trim(const std::string& text) {
     const auto first = text.find_first_not_of(" \t");
     if (first == std::string::npos) {
@@ -41,7 +36,7 @@ std::string trim(const std::string& text) {
 
 // Key names as compared: lower case, the short root names spelled out, no trailing backslash.
 std::string normalKey(const std::string& key) {
-    std::string normal = lower(trim(key));
+    std::string normal = TextCase::lower(trim(key));
     while (!normal.empty() && normal.back() == '\\') {
         normal.pop_back();
     }
@@ -186,7 +181,7 @@ std::optional<Hive> parse(const std::string& raw) {
         if (line.front() == '@') {
             at = 1;
         } else if (line.front() == '"') {
-            valueName = lower(quoted(line, at));
+            valueName = TextCase::lower(quoted(line, at));
         } else {
             continue;
         }
@@ -224,7 +219,7 @@ RegistryValue lookUp(const Hive& hive, const std::string& key, const std::string
         const bool hasSubkeys = next != hive.keys.end() && next->first.rfind(name + "\\", 0) == 0;
         return {hasSubkeys ? RegistryStatus::ValueNotFound : RegistryStatus::KeyNotFound, {}};
     }
-    const auto value = found->second.find(lower(valueName));
+    const auto value = found->second.find(TextCase::lower(valueName));
     if (value == found->second.end()) {
         return {RegistryStatus::ValueNotFound, {}};
     }

@@ -1,4 +1,5 @@
 #include "services/object_registry.h"
+#include "platform/text_case.h"
 
 #include <algorithm>
 #include <cctype>
@@ -12,10 +13,7 @@ ObjectRegistry& ObjectRegistry::instance() {
 }
 
 bool ObjectRegistry::sameId(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
+    return TextCase::equalIgnoringCase(a, b);
 }
 
 const ObjectRegistry::Entry* ObjectRegistry::find(std::string_view classId) const {
