@@ -1,6 +1,7 @@
 #include "host_test_support.h"
 
 #include "cli/cli_session.h"
+#include "lib/current_folder_scope.h"
 #include "plugin/registration.h"
 
 #include "services/object_registry.h"
@@ -13,10 +14,10 @@
 
 #include <QDialog>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <sstream>
 
 namespace avrtazu {
@@ -24,23 +25,27 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::readFile;
+using ::testing::HasSubstr;
 
 class CliSessionTest : public ::testing::Test {
 protected:
     void SetUp() override {
         project = folder.write("proj/blink.aps", test::sampleProject());
+        folder.write("proj/main.c", "int main(void) { return 0; }\n");
+        folder.write("other.c", "\n");
         original = readFile(project);
         fs::create_directories(executableFolder);
     }
 
-    // Arguments with "@P" standing for the project file and "@F/" for the test's folder.
-    int run(std::vector<std::string> arguments) {
-        for (std::string& argument : arguments) {
-            if (argument == "@P") {
-                argument = project;
-            } else if (argument.rfind("@F/", 0) == 0) {
-                argument = folder.file(argument.substr(3));
-            }
+    // Arguments split at spaces, with "@P" standing for the project file and "@F/" for the
+    // test's folder.
+    int run(const std::string& line) {
+        std::vector<std::string> arguments;
+        std::istringstream words(line);
+        for (std::string word; words >> word;) {
+            arguments.push_back(word == "@P"                ? project
+                                : word.rfind("@F/", 0) == 0 ? folder.file(word.substr(3))
+                                                            : word);
         }
         PlugInUtility::resetForTesting();
         out.str("");
@@ -48,7 +53,7 @@ protected:
         return CliSession::main(arguments, out, err, false, executableFolder);
     }
 
-    bool saved() const { return readFile(project).find("<SAVED>yes</SAVED>") != std::string::npos; }
+    test::FakePluginScript& script() { return installation.script(); }
 
     test::TempFolder folder;
     test::FakePluginInstallation installation;
@@ -59,371 +64,208 @@ protected:
     std::ostringstream err;
 };
 
+// What became of the project file.
+enum Outcome {
+    Untouched,  // the plug-in never ran and the file stays as it was
+    Saved,      // the document went back into the file
+    LeftAsItWas // the plug-in ran and closed, but the file stays as it was
+};
+
+using S = test::FakePluginScript;
+
+// A plug-in whose command answers result and that sends line (a log line of level 2 or a line
+// of output of kind 2) while it reads, runs or saves the project, as phase says.
+S plugIn(HRESULT result, std::vector<S::Line> S::*phase = nullptr, const char* line = "",
+         HRESULT setupResult = S_OK) {
+    S script;
+    script.commandResult = result;
+    script.setupResult = setupResult;
+    if (phase != nullptr) {
+        (script.*phase).push_back({line, 2});
+    }
+    return script;
+}
+
 struct StatusCase {
     const char* name;
-    std::vector<std::string> arguments;
-    std::function<void(test::FakePluginScript&, test::TempFolder&)> arrange;
+    const char* arguments;
     int status;
-    // The plug-in saw the project, and the document was written back.
-    bool ran;
-    const char* stderrHas;
+    Outcome outcome;
+    // Something standard output or standard error says.
+    const char* says;
+    S script = {};
+    bool plugInRegistered = true;
 };
+
+const StatusCase kStatusCases[] = {
+    {"Help", "--help", 0, Untouched, "Usage: avrtazu [--registry FILE] [--studio-dir DIR]"},
+    {"Version", "--version", 0, Untouched, "avrtazu "},
+    {"BadUsage", "", 2, Untouched, "no command given\nTry 'avrtazu --help'."},
+    {"MissingProject", "build @F/none.aps", 2, Untouched, "cannot read"},
+    {"MissingCompileFile", "compile @P @F/none.c", 2, Untouched, "cannot find the file"},
+    {"MissingAddFile", "add @P @F/none.c", 2, Untouched, "cannot find the file"},
+    {"MissingRegistry", "--registry @F/none.reg build @P", 2, Untouched,
+     "cannot read the registry"},
+    {"MissingStudioFolder", "--studio-dir @F/none build @P", 2, Untouched, "the studio folder"},
+    {"NoPlugIn", "build @P", 1, Untouched, "is not available (0x80040154)", {}, false},
+    {"Success", "build @P", 0, Saved, ""},
+    {"NoSetup", "build @P", 0, Saved, "warning: the plug-in has no setup description (0x80004001)",
+     plugIn(S_OK, nullptr, "", E_NOTIMPL)},
+    {"CommandFails", "build @P", 1, Saved, "build failed (0x80004005)", plugIn(E_FAIL)},
+    {"FailsAndSaysWhy", "clean @P", 1, Saved, "error: tazu plug-in: Cannot create",
+     plugIn(E_FAIL, &S::commandLog, "Cannot create")},
+    {"OutputSaysFailed", "build @P", 1, Saved, "",
+     plugIn(S_OK, &S::commandOutput, "Build failed with 1 errors and 0 warnings...")},
+    // A rebuild answers E_FAIL whatever happened; its output and log decide.
+    {"RebuildSucceeds", "rebuild @P", 0, Saved, "", plugIn(E_FAIL)},
+    {"RebuildLogsAnError", "rebuild @P", 1, Saved, "error: tazu plug-in: No object file",
+     plugIn(E_FAIL, &S::commandLog, "No object file")},
+    {"CompileOutsideTheProject", "compile @P @F/other.c", 1, Saved,
+     "other.c is not a source file of the project; nothing compiled"},
+    {"ExportNeverAskedWhere", "export-makefile @P @F/M", 1, Saved, "did not ask where to export"},
+    // A file the project names but the disk lacks says nothing about the document.
+    {"MissingSourceFile", "build @P", 0, Saved, "error: tazu plug-in: The project file x does not",
+     plugIn(S_OK, &S::loadLog, "The project file x does not exist.")},
+    {"DamagedSection", "build @P", 1, LeftAsItWas, "plug-in section could not be read (corrupt)",
+     plugIn(S_OK, &S::loadLog, "corrupt")},
+    {"WrittenOnlyPartly", "build @P", 1, LeftAsItWas, "could not write the project (not saved)",
+     plugIn(S_OK, &S::saveLog, "not saved")},
+};
+
+void PrintTo(const StatusCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class CliSessionStatusTest : public CliSessionTest,
                              public ::testing::WithParamInterface<StatusCase> {};
 
 TEST_P(CliSessionStatusTest, ExitStatus) {
     const StatusCase& c = GetParam();
-    if (c.arrange) {
-        c.arrange(installation.script(), folder);
-        original = readFile(project);
+    script() = c.script;
+    if (!c.plugInRegistered) {
+        ObjectRegistry::instance().unregisterClass(plugin_registration::kClassId);
     }
     EXPECT_EQ(run(c.arguments), c.status) << err.str();
-    EXPECT_NE(err.str().find(c.stderrHas), std::string::npos) << err.str();
-    if (c.ran) {
-        EXPECT_TRUE(saved());
+    EXPECT_THAT(out.str() + err.str(), HasSubstr(c.says));
+    if (c.outcome == Saved) {
+        EXPECT_THAT(readFile(project), HasSubstr("<STATE>0</STATE>"));
     } else {
         EXPECT_EQ(readFile(project), original);
-        EXPECT_TRUE(installation.script().calls.empty());
+        EXPECT_EQ(script().calls.empty(), c.outcome == Untouched);
+    }
+    if (c.outcome == LeftAsItWas) {
+        EXPECT_THAT(err.str(), HasSubstr(project + " was left as it was"));
+        EXPECT_EQ(script().calls.back(), "Close");
     }
 }
 
-const auto none = std::function<void(test::FakePluginScript&, test::TempFolder&)>();
-
-INSTANTIATE_TEST_SUITE_P(
-    Runs, CliSessionStatusTest,
-    ::testing::Values(
-        StatusCase{"NoArguments", {}, none, 2, false, "no command given\nTry 'avrtazu --help'."},
-        StatusCase{"UnknownCommand", {"frob", "@P"}, none, 2, false, "unknown command 'frob'"},
-        StatusCase{"MissingProject", {"build", "@F/nothing.aps"}, none, 2, false, "cannot read"},
-        StatusCase{"CorruptProject",
-                   {"build", "@P"},
-                   [](test::FakePluginScript&, test::TempFolder& f) {
-                       f.write("proj/blink.aps", "<AVRStudio><MANAGEMENT>");
-                   },
-                   2,
-                   false,
-                   "is not a readable project file"},
-        StatusCase{"NotAProject",
-                   {"build", "@P"},
-                   [](test::FakePluginScript&, test::TempFolder& f) {
-                       f.write("proj/blink.aps", "<html/>");
-                   },
-                   2,
-                   false,
-                   "is not an AVR Studio project file"},
-        StatusCase{"MissingCompileFile",
-                   {"compile", "@P", "@F/proj/none.c"},
-                   none,
-                   2,
-                   false,
-                   "cannot find the file"},
-        StatusCase{"MissingAddFile",
-                   {"add", "@P", "@F/proj/none.c"},
-                   none,
-                   2,
-                   false,
-                   "cannot find the file"},
-        StatusCase{"MissingRegistry",
-                   {"--registry", "@F/none.reg", "build", "@P"},
-                   none,
-                   2,
-                   false,
-                   "cannot read the registry file"},
-        StatusCase{"MissingStudioFolder",
-                   {"--studio-dir", "@F/nowhere", "build", "@P"},
-                   none,
-                   2,
-                   false,
-                   "does not exist"},
-        StatusCase{"Success", {"build", "@P"}, none, 0, true, ""},
-        StatusCase{"CommandFails",
-                   {"build", "@P"},
-                   [](test::FakePluginScript& s, test::TempFolder&) { s.commandResult = E_FAIL; },
-                   1,
-                   true,
-                   "build failed (0x80004005)"},
-        StatusCase{"CommandFailsAndSaysWhy",
-                   {"clean", "@P"},
-                   [](test::FakePluginScript& s, test::TempFolder&) {
-                       s.commandResult = E_FAIL;
-                       s.commandLog = {{2, "Error: Could not create directory"}};
-                   },
-                   1,
-                   true,
-                   "error: tazu plug-in: Error: Could not create directory"},
-        StatusCase{"BuildSummaryFailed",
-                   {"build", "@P"},
-                   [](test::FakePluginScript& s, test::TempFolder&) {
-                       s.commandOutput = {{"Build failed with 1 errors and 0 warnings...", 2}};
-                   },
-                   1,
-                   true,
-                   ""},
-        StatusCase{"CompilerErrorLine",
-                   {"build", "@P"},
-                   [](test::FakePluginScript& s, test::TempFolder&) {
-                       s.commandOutput = {{"!E main.c(3): 'x' undeclared", 2}};
-                   },
-                   1,
-                   true,
-                   ""},
-        StatusCase{"WarningsOnly",
-                   {"build", "@P"},
-                   [](test::FakePluginScript& s, test::TempFolder&) {
-                       s.commandOutput = {{"!W main.c(3):[warning] unused", 1},
-                                          {"Build succeeded with 1 Warnings...", 0}};
-                   },
-                   0,
-                   true,
-                   ""},
-        // A rebuild answers E_FAIL whatever happened; its output and log decide.
-        StatusCase{"RebuildSucceeds",
-                   {"rebuild", "@P"},
-                   [](test::FakePluginScript& s, test::TempFolder&) {
-                       s.commandResult = E_FAIL;
-                       s.commandOutput = {{"Build succeeded with 0 Warnings...", 0}};
-                   },
-                   0,
-                   true,
-                   ""},
-        StatusCase{"RebuildLogsAnError",
-                   {"rebuild", "@P"},
-                   [](test::FakePluginScript& s, test::TempFolder&) {
-                       s.commandResult = E_FAIL;
-                       s.commandLog = {{2, "Error: Object file not found on expected location"}};
-                   },
-                   1,
-                   true,
-                   "Object file not found"},
-        StatusCase{"SetupMissingIsOnlyAWarning",
-                   {"build", "@P"},
-                   [](test::FakePluginScript& s, test::TempFolder&) { s.setupResult = E_NOTIMPL; },
-                   0,
-                   true,
-                   "warning: the plug-in has no setup description (0x80004001)"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Runs, CliSessionStatusTest, ::testing::ValuesIn(kStatusCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CliSessionTest, DrivesThePlugInAsTheIdeDoesAndSavesBeforeClose) {
-    ASSERT_EQ(run({"build", "@P"}), 0) << err.str();
-    const test::FakePluginScript& seen = installation.script();
-    EXPECT_EQ(seen.calls,
-              (std::vector<std::string>{"GetSetup", "Init", "HandleEvent 101", "ExecuteCommand 0",
-                                        "HandleEvent 12", "Close"}));
-    EXPECT_EQ(seen.projectName, "blink");
-    EXPECT_EQ(seen.projectDirectory, DriveMap::toWindows(folder.file("proj")) + "\\");
-    EXPECT_EQ(seen.studioDirectory, DriveMap::toWindows(executableFolder) + "\\");
-    EXPECT_EQ(seen.nameAtClose, "blink");
+    script().commandOutput = {{"Build started", 0}, {"tazuavr -c main.c", 3}};
+    script().commandLog = {{"Created directory x", 0}, {"Part name differs", 1}, {"detail", 3}};
+    script().objectFile = DriveMap::toWindows(folder.file("proj/default/blink.cof"));
+    ASSERT_EQ(run("build @P"), 0) << err.str();
+    EXPECT_EQ(script().calls, (std::vector<std::string>{"GetSetup", "Init", "Event 101",
+                                                        "Command 0", "Event 12", "Close"}));
+    EXPECT_EQ(script().projectDirectory, DriveMap::toWindows(folder.file("proj")) + "\\");
+    EXPECT_EQ(script().studioDirectory, DriveMap::toWindows(executableFolder) + "\\");
+    EXPECT_EQ(out.str(), "Build started\ntazuavr -c main.c\n");
+    EXPECT_THAT(err.str(),
+                HasSubstr("object file: " + folder.file("proj/default/blink.cof") + "\n"));
     // The plug-in's Close dropped the host's sections from memory only.
     const std::string file = readFile(project);
-    EXPECT_NE(file.find("<ProjectName>blink</ProjectName>"), std::string::npos) << file;
-    EXPECT_NE(file.find("<SaveFolder>C:\\old\\place\\</SaveFolder>"), std::string::npos) << file;
-    EXPECT_TRUE(saved());
+    EXPECT_THAT(file, HasSubstr("<ProjectName>blink</ProjectName>"));
+    EXPECT_THAT(file, HasSubstr("<SaveFolder>C:\\old\\place\\</SaveFolder>"));
+    // Log lines go to standard error by level; debug lines only with --verbose.
+    EXPECT_THAT(err.str(), HasSubstr("info: tazu plug-in: Created directory x\n"
+                                     "warning: tazu plug-in: Part name differs\n"));
+    EXPECT_THAT(err.str(), ::testing::Not(HasSubstr("detail")));
+    run("--verbose build @P");
+    EXPECT_THAT(err.str(), HasSubstr("debug: tazu plug-in: Fake::step() detail\n"));
 }
 
-TEST_F(CliSessionTest, CommandsReachThePlugInWithTheirNumbers) {
-    const std::pair<const char*, const char*> commands[] = {{"build", "ExecuteCommand 0"},
-                                                            {"rebuild", "ExecuteCommand 2"},
-                                                            {"clean", "ExecuteCommand 4"}};
-    for (const auto& [word, call] : commands) {
-        installation.script().calls.clear();
-        run({word, "@P"});
-        ASSERT_EQ(installation.script().calls.size(), 6u) << word;
-        EXPECT_EQ(installation.script().calls[3], call);
-    }
-}
-
-TEST_F(CliSessionTest, ADamagedSectionIsNeverWrittenBack) {
-    installation.script().loadLog = {
-        {3, "No HEX node found"},
-        {2, "The AVR Studio project file seems to be corrupt. Please restart AVR Studio and try "
-            "to create a new project"}};
-    EXPECT_EQ(run({"build", "@P"}), 1);
-    EXPECT_EQ(readFile(project), original);
-    EXPECT_NE(
-        err.str().find("error: tazu plug-in: The AVR Studio project file seems to be corrupt"),
-        std::string::npos)
-        << err.str();
-    EXPECT_NE(err.str().find(project + " was left as it was"), std::string::npos) << err.str();
-    // The run itself still ends as the IDE's would.
-    EXPECT_EQ(installation.script().calls.back(), "Close");
-}
-
-TEST_F(CliSessionTest, AProjectWrittenOnlyPartlyIsNeverWrittenBack) {
-    installation.script().saveLog = {{2, "Project file data could not be saved"}};
-    EXPECT_EQ(run({"build", "@P"}), 1);
-    EXPECT_EQ(readFile(project), original);
-    EXPECT_NE(err.str().find("could not write the project (Project file data could not be "
-                             "saved); " +
-                             project + " was left as it was"),
-              std::string::npos)
-        << err.str();
-}
-
-TEST_F(CliSessionTest, AMissingProjectFileDoesNotStopTheSave) {
-    installation.script().loadLog = {{2, "The project file Z:\\p\\gone.c does not exist."}};
-    EXPECT_EQ(run({"build", "@P"}), 0) << err.str();
-    EXPECT_TRUE(saved());
-    EXPECT_NE(err.str().find("error: tazu plug-in: The project file Z:\\p\\gone.c does not exist."),
-              std::string::npos);
-}
-
-TEST_F(CliSessionTest, LogLevelsAreLabelledAndDebugNeedsVerbose) {
-    installation.script().commandLog = {
-        {0, "Created directory x"}, {1, "Part name differs"}, {3, "detail"}};
-    run({"build", "@P"});
-    EXPECT_NE(err.str().find("info: tazu plug-in: Created directory x\n"), std::string::npos);
-    EXPECT_NE(err.str().find("warning: tazu plug-in: Part name differs\n"), std::string::npos);
-    EXPECT_EQ(err.str().find("detail"), std::string::npos) << err.str();
-
-    run({"--verbose", "build", "@P"});
-    EXPECT_NE(err.str().find("debug: tazu plug-in: Fake::step() detail\n"), std::string::npos)
-        << err.str();
-}
-
-TEST_F(CliSessionTest, BuildOutputGoesToStdoutAsSent) {
-    installation.script().commandOutput = {{"Build started 5.12.2024 at 10:00:00", 0},
-                                           {"tazuavr -c main.c", 3},
-                                           {"Build succeeded with 0 Warnings...", 0}};
-    installation.script().objectFile = DriveMap::toWindows(folder.file("proj/default/blink.cof"));
-    EXPECT_EQ(run({"build", "@P"}), 0);
-    EXPECT_EQ(out.str(), "Build started 5.12.2024 at 10:00:00\ntazuavr -c main.c\n"
-                         "Build succeeded with 0 Warnings...\n");
-    EXPECT_NE(err.str().find("object file: " + folder.file("proj/default/blink.cof") + "\n"),
-              std::string::npos)
-        << err.str();
-}
-
-TEST_F(CliSessionTest, CompileMakesTheFileTheActiveEditorFile) {
-    folder.write("proj/main.c", "int main(void) { return 0; }\n");
-    installation.script().commandOutput = {{"Make succeeded with 0 Warnings...", 0}};
-    const fs::path before = fs::current_path();
-    fs::current_path(folder.file("proj"));
-    const int status = run({"compile", "@P", "main.c"});
-    fs::current_path(before);
-    EXPECT_EQ(status, 0) << err.str();
-    EXPECT_EQ(installation.script().calls[3], "ExecuteCommand 3");
-    EXPECT_EQ(installation.script().activeFile, DriveMap::toWindows(folder.file("proj/main.c")));
-}
-
-TEST_F(CliSessionTest, CompilingAFileTheProjectDoesNotHaveSaysSo) {
-    const std::string other = folder.write("elsewhere/other.c", "\n");
-    EXPECT_EQ(run({"compile", "@P", other}), 1);
-    EXPECT_NE(err.str().find(other + " is not a source file of the project; nothing compiled"),
-              std::string::npos)
-        << err.str();
-}
-
-TEST_F(CliSessionTest, ExportAnswersTheSaveDialogWithOut) {
-    std::optional<std::string> answer;
-    installation.script().duringCommand = [&] {
-        answer =
-            DialogService::current().saveFile("Export Makefile", "Makefile", "Z:\\proj\\", true);
+// Names on the command line belong to the folder avrtazu was called from.
+TEST_F(CliSessionTest, EachCommandReachesThePlugInWithItsNumberAndItsFile) {
+    struct Case {
+        std::string arguments;
+        std::string call;
+        std::string activeFile;
+        std::string exportedTo;
     };
-    EXPECT_EQ(run({"export-makefile", "@P", "@F/out/Makefile"}), 0) << err.str();
-    EXPECT_EQ(installation.script().calls[3], "ExecuteCommand 6");
-    ASSERT_TRUE(answer);
-    EXPECT_EQ(*answer, DriveMap::toWindows(folder.file("out/Makefile")));
-    EXPECT_NE(err.str().find("save dialog \"Export Makefile\": answered " + *answer),
-              std::string::npos)
-        << err.str();
+    const Case cases[] = {
+        {"build @P", "Command 0", "", ""},
+        {"rebuild @P", "Command 2", "", ""},
+        {"clean @P", "Command 4", "", ""},
+        {"compile @P proj/main.c", "Command 3", "proj/main.c", ""},
+        {"export-makefile @P out/Makefile", "Command 6", "", "out/Makefile"},
+    };
+    std::optional<std::string> exported;
+    script().commandOutput = {{"Make succeeded with 0 Warnings...", 0}};
+    script().duringCommand = [&](long) {
+        exported = DialogService::current().saveFile("Export Makefile", "Makefile", "Z:\\", true);
+    };
+    const CurrentFolderScope caller(folder.path());
+    const auto windows = [&](const std::string& relative) {
+        return relative.empty() ? "" : DriveMap::toWindows(folder.file(relative));
+    };
+    for (const Case& c : cases) {
+        script().calls.clear();
+        EXPECT_EQ(run(c.arguments), 0) << c.call << err.str();
+        ASSERT_EQ(script().calls.size(), 6u) << c.call;
+        EXPECT_EQ(script().calls[3], c.call);
+        EXPECT_EQ(script().activeFile, windows(c.activeFile)) << c.call;
+        EXPECT_EQ(exported.value_or(""), windows(c.exportedTo)) << c.call;
+    }
+    EXPECT_THAT(err.str(), HasSubstr("save dialog \"Export Makefile\": answered " + *exported));
 }
 
-TEST_F(CliSessionTest, AnExportThatNeverAskedWhereFails) {
-    EXPECT_EQ(run({"export-makefile", "@P", "@F/out/Makefile"}), 1);
-    EXPECT_NE(err.str().find("did not ask where to export"), std::string::npos) << err.str();
-}
-
-TEST_F(CliSessionTest, MessageBoxesArePrintedAndAnsweredWithTheirDefault) {
+// Nobody answers on the command line: message boxes take their default, dialogs are accepted
+// as shown, and a dialog the plug-in keeps reopening is cancelled in the end.
+TEST_F(CliSessionTest, DialogsAreAnsweredUnattended) {
     MessageAnswer answer = MessageAnswer::Cancel;
-    installation.script().duringCommand = [&] {
+    int accepted = 0;
+    bool unattended = false;
+    script().duringCommand = [&](long) {
+        unattended = ModalRunner::unattended();
         DialogService::current().messageBox("Unsupported device", "", MessageIcon::Warning,
                                             MessageButtons::Ok);
         answer = DialogService::current().messageBox("Delete the file?", "Delete",
                                                      MessageIcon::Question, MessageButtons::YesNo);
-    };
-    run({"build", "@P"});
-    EXPECT_EQ(answer, MessageAnswer::Yes);
-    EXPECT_NE(err.str().find("message: Unsupported device\n"), std::string::npos) << err.str();
-    EXPECT_NE(err.str().find("message (Delete): Delete the file? [answered Yes]\n"),
-              std::string::npos)
-        << err.str();
-}
-
-TEST_F(CliSessionTest, ModalDialogsAreAcceptedAsShown) {
-    int result = -1;
-    installation.script().duringCommand = [&] {
         QDialog dialog;
         dialog.setWindowTitle("Project Options");
-        result = ModalRunner::exec(dialog);
-    };
-    bool unattended = false;
-    installation.script().duringCommand = [&, show = installation.script().duringCommand] {
-        unattended = ModalRunner::unattended();
-        show();
-    };
-    run({"build", "@P"});
-    EXPECT_EQ(result, QDialog::Accepted);
-    EXPECT_TRUE(unattended);
-    EXPECT_FALSE(ModalRunner::unattended());
-    EXPECT_NE(err.str().find("dialog \"Project Options\": accepted as shown"), std::string::npos)
-        << err.str();
-}
-
-// A plug-in that reopens a dialog until its values pass must not hang when they never do.
-TEST_F(CliSessionTest, ADialogReopenedWithoutEndIsCancelled) {
-    int runs = 0;
-    installation.script().duringCommand = [&] {
-        QDialog dialog;
-        dialog.setWindowTitle("Project Options");
-        while (ModalRunner::exec(dialog) == QDialog::Accepted && runs < 1000) {
-            ++runs;
+        while (ModalRunner::exec(dialog) == QDialog::Accepted && accepted < 1000) {
+            ++accepted;
         }
     };
-    run({"build", "@P"});
-    EXPECT_EQ(runs, 20);
-    EXPECT_NE(err.str().find("dialog \"Project Options\" cancelled: the plug-in keeps asking"),
-              std::string::npos)
-        << err.str();
+    run("build @P");
+    EXPECT_TRUE(unattended);
+    EXPECT_FALSE(ModalRunner::unattended());
+    EXPECT_EQ(answer, MessageAnswer::Yes);
+    EXPECT_EQ(accepted, 20);
+    EXPECT_THAT(err.str(), HasSubstr("message: Unsupported device\n"
+                                     "message (Delete): Delete the file? [answered Yes]\n"
+                                     "dialog \"Project Options\": accepted as shown\n"));
+    EXPECT_THAT(err.str(),
+                HasSubstr("dialog \"Project Options\" cancelled: the plug-in keeps asking"));
 }
 
-TEST_F(CliSessionTest, RegistryFileIsBesideTheProgramUnlessNamed) {
+TEST_F(CliSessionTest, RegistryFileAndStudioFolderAreBesideTheProgramUnlessNamed) {
     if (std::getenv("TAZU_REGISTRY") != nullptr) {
         GTEST_SKIP() << "TAZU_REGISTRY overrides the default registry file";
     }
     std::string during;
-    installation.script().duringCommand = [&] { during = Registry::file(); };
-    run({"build", "@P"});
+    script().duringCommand = [&](long) { during = Registry::file(); };
+    run("build @P");
     EXPECT_EQ(during, executableFolder + "/avrtazu.reg");
 
     const std::string named = folder.write("my.reg", "Windows Registry Editor Version 5.00\n");
-    run({"--registry", named, "build", "@P"});
+    fs::create_directories(folder.file("studio"));
+    EXPECT_EQ(run("--registry @F/my.reg --studio-dir @F/studio build @P"), 0);
     EXPECT_EQ(during, named);
     EXPECT_NE(Registry::file(), named);
-}
-
-TEST_F(CliSessionTest, StudioFolderCanBeNamed) {
-    fs::create_directories(folder.file("studio"));
-    EXPECT_EQ(run({"--studio-dir", "@F/studio", "build", "@P"}), 0);
-    EXPECT_EQ(installation.script().studioDirectory,
-              DriveMap::toWindows(folder.file("studio")) + "\\");
-}
-
-TEST_F(CliSessionTest, WithoutThePlugInNothingIsTouched) {
-    ObjectRegistry::instance().unregisterClass(plugin_registration::kClassId);
-    EXPECT_EQ(run({"build", "@P"}), 1);
-    EXPECT_NE(err.str().find("is not available (0x80040154)"), std::string::npos) << err.str();
-    EXPECT_EQ(readFile(project), original);
-}
-
-TEST_F(CliSessionTest, HelpAndVersionNeedNoProject) {
-    EXPECT_EQ(run({"--help"}), 0);
-    EXPECT_NE(out.str().find("Usage: avrtazu [--registry FILE] [--studio-dir DIR] [--verbose] "
-                             "COMMAND PROJECT.aps [ARGS]"),
-              std::string::npos);
-    EXPECT_EQ(run({"--version"}), 0);
-    EXPECT_EQ(out.str().rfind("avrtazu ", 0), 0u);
-    EXPECT_TRUE(installation.script().calls.empty());
+    EXPECT_EQ(script().studioDirectory, DriveMap::toWindows(folder.file("studio")) + "\\");
 }
 
 } // namespace

@@ -3,15 +3,10 @@
 #include "lib/host_hub.h"
 #include "lib/project_document.h"
 
-#include "services/object_registry.h"
-#include "services/plug_in_utility.h"
-
 #include <gtest/gtest.h>
 
 namespace avrtazu {
 namespace {
-
-using test::TempFolder;
 
 class HostHubTest : public ::testing::Test {
 protected:
@@ -20,102 +15,63 @@ protected:
         ASSERT_TRUE(document.load(folder.write("p/blink.aps", test::sampleProject()), &error))
             << error;
     }
-    void TearDown() override {
-        PlugInUtility::resetForTesting();
-        ObjectRegistry::instance().unregisterClass(kPluginHubClassId);
+
+    std::string projectValue(const wchar_t* section, const wchar_t* key) {
+        Bstr value = L"stale";
+        EXPECT_EQ(hub.GetProjectValue(section, key, &value), S_OK);
+        return toNarrow(value);
     }
 
-    TempFolder folder;
+    void* sharedObject(const wchar_t* name, std::string_view interfaceId, HRESULT result = S_OK) {
+        void* object = nullptr;
+        EXPECT_EQ(hub.GetSharedObject(name, std::string(interfaceId), &object), result);
+        return object;
+    }
+
+    test::TempFolder folder;
     ProjectDocument document;
     HostHub hub{&document};
 };
 
-struct SharedObjectCase {
-    const char* name;
-    const wchar_t* objectName;
-    std::string_view interfaceId;
-    bool withDocument;
-    HRESULT expected;
-};
-
-class HostHubSharedObjectTest : public HostHubTest,
-                                public ::testing::WithParamInterface<SharedObjectCase> {};
-
-TEST_P(HostHubSharedObjectTest, HandsOutTheDocumentOnlyWhenAskedForIt) {
-    const SharedObjectCase& c = GetParam();
-    if (!c.withDocument) {
-        hub.setDocument(nullptr);
-    }
-    void* object = nullptr;
-    EXPECT_EQ(hub.GetSharedObject(c.objectName, std::string(c.interfaceId), &object), c.expected);
-    EXPECT_EQ(object, c.expected == S_OK ? &document.xml() : nullptr);
+TEST_F(HostHubTest, HandsOutTheDocumentOnlyWhenAskedForIt) {
+    EXPECT_EQ(sharedObject(L"XMLPROJECT", kXmlDomDocumentInterfaceId), &document.xml());
+    EXPECT_EQ(sharedObject(L"XMLPROJECT", "{2933bf81-7b36-11d2-b20e-00c04f983e60}"),
+              &document.xml());
+    EXPECT_EQ(sharedObject(L"XMLSETUP", kXmlDomDocumentInterfaceId, E_INVALIDARG), nullptr);
+    EXPECT_EQ(sharedObject(L"XMLPROJECT", kPluginHubInterfaceId, E_NOINTERFACE), nullptr);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Requests, HostHubSharedObjectTest,
-    ::testing::Values(
-        SharedObjectCase{"Document", L"XMLPROJECT", kXmlDomDocumentInterfaceId, true, S_OK},
-        SharedObjectCase{"LowerCaseInterfaceId", L"XMLPROJECT",
-                         "{2933bf81-7b36-11d2-b20e-00c04f983e60}", true, S_OK},
-        SharedObjectCase{"OtherName", L"XMLSETUP", kXmlDomDocumentInterfaceId, true, E_INVALIDARG},
-        SharedObjectCase{"OtherInterface", L"XMLPROJECT", kPluginHubInterfaceId, true,
-                         E_NOINTERFACE},
-        SharedObjectCase{"NoDocument", L"XMLPROJECT", kXmlDomDocumentInterfaceId, false, E_FAIL}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(HostHubTest, ProjectValuesAreTheTextOfSectionAndKey) {
-    struct Case {
-        const wchar_t* section;
-        const wchar_t* key;
-        std::string expected;
-    };
-    const Case cases[] = {
-        {L"MANAGEMENT", L"ProjectName", "blink"},
-        {L"AVRTAZUPLUGIN", L"LASTCONFIG", "default"},
-        {L"CODE_CREATION", L"SaveFolder", document.windowsFolder()},
-        {L"MANAGEMENT", L"Missing", ""},
-        {L"NOSECTION", L"ProjectName", ""},
-        // Only direct children of the root are sections.
-        {L"AVRStudio", L"MANAGEMENT", ""},
-    };
-    for (const Case& c : cases) {
-        Bstr value = L"stale";
-        EXPECT_EQ(hub.GetProjectValue(c.section, c.key, &value), S_OK);
-        EXPECT_EQ(toNarrow(value), c.expected) << toNarrow(c.section) << "/" << toNarrow(c.key);
-    }
+    EXPECT_EQ(projectValue(L"MANAGEMENT", L"ProjectName"), "blink");
+    EXPECT_EQ(projectValue(L"AVRTAZUPLUGIN", L"LASTCONFIG"), "default");
+    EXPECT_EQ(projectValue(L"MANAGEMENT", L"Missing"), "");
+    // Only direct children of the root are sections.
+    EXPECT_EQ(projectValue(L"AVRStudio", L"MANAGEMENT"), "");
 }
 
-TEST_F(HostHubTest, EventsReachOnlyTheirOwnHandler) {
-    std::vector<std::pair<long, std::string>> seen;
-    hub.setEventHandler(kEventObjectFile, [&](long event, const std::string& text) {
-        seen.emplace_back(event, text);
-    });
-    EXPECT_EQ(hub.SendEvent(kEventObjectFile, L"Z:\\p\\default\\blink.cof"), S_OK);
-    EXPECT_EQ(hub.SendEvent(AVREVENT_OBJECTFILE_DIRTY, L""), S_OK);
-    hub.setEventHandler(AVREVENT_OBJECTFILE_DIRTY, [&](long event, const std::string& text) {
-        seen.emplace_back(event, text);
-    });
+TEST_F(HostHubTest, EventsReachOnlyTheirOwnHandlerAndNothingReachesADetachedHost) {
+    std::vector<std::string> seen;
+    const auto record = [&](long event, const std::string& text) {
+        seen.push_back(std::to_string(event) + " " + text);
+    };
+    hub.setEventHandler(kEventObjectFile, record);
+    EXPECT_EQ(hub.SendEvent(kEventObjectFile, L"Z:\\p\\blink.cof"), S_OK);
+    EXPECT_EQ(hub.SendEvent(AVREVENT_OBJECTFILE_DIRTY, L"no handler"), S_OK);
+    hub.setEventHandler(AVREVENT_OBJECTFILE_DIRTY, record);
     hub.SendEvent(AVREVENT_OBJECTFILE_DIRTY, L"");
     hub.setEventHandler(kEventObjectFile, nullptr);
-    hub.SendEvent(kEventObjectFile, L"gone");
+    hub.SendEvent(kEventObjectFile, L"removed");
+    EXPECT_EQ(seen, (std::vector<std::string>{"51 Z:\\p\\blink.cof", "58 "}));
 
-    const std::vector<std::pair<long, std::string>> expected{{51, "Z:\\p\\default\\blink.cof"},
-                                                             {58, ""}};
-    EXPECT_EQ(seen, expected);
-}
-
-TEST_F(HostHubTest, DetachingSilencesTheHost) {
-    int calls = 0;
-    hub.setLogHandler(
-        [&](long, const std::string&, const std::string&, const std::string&) { ++calls; });
-    hub.setEventHandler(kEventObjectFile, [&](long, const std::string&) { ++calls; });
+    hub.setEventHandler(kEventObjectFile, record);
+    hub.setLogHandler([&](long, const std::string&, const std::string&,
+                          const std::string& message) { seen.push_back(message); });
     hub.detach();
     hub.Log(2, L"p", L"", L"late");
     hub.SendEvent(kEventObjectFile, L"late");
-    void* object = nullptr;
-    EXPECT_EQ(hub.GetSharedObject(L"XMLPROJECT", std::string(kXmlDomDocumentInterfaceId), &object),
-              E_FAIL);
-    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(seen.size(), 2u);
+    EXPECT_EQ(sharedObject(L"XMLPROJECT", kXmlDomDocumentInterfaceId, E_FAIL), nullptr);
+    EXPECT_EQ(projectValue(L"MANAGEMENT", L"ProjectName"), "");
 }
 
 TEST_F(HostHubTest, SourceFilesAreSplitAtCommas) {
@@ -124,30 +80,6 @@ TEST_F(HostHubTest, SourceFilesAreSplitAtCommas) {
               (std::vector<std::string>{"Z:\\p\\uart.h", "Z:\\p\\main.c", "Z:\\p\\uart.c"}));
     hub.SetSourceFiles(L"");
     EXPECT_TRUE(hub.sourceFiles().empty());
-}
-
-// The plug-in's log channel finds the installed hub through the object registry.
-TEST_F(HostHubTest, InstalledHubIsThePlugInsHubAndHearsItsLog) {
-    auto installed = std::make_shared<HostHub>(&document);
-    std::vector<std::string> lines;
-    installed->setLogHandler([&](long level, const std::string& prefix, const std::string& context,
-                                 const std::string& message) {
-        lines.push_back(std::to_string(level) + "|" + prefix + "|" + context + "|" + message);
-    });
-    HostHub::install(installed);
-    PlugInUtility::resetForTesting();
-    PlugInUtility::setToolchainLocator(nullptr);
-
-    PlugInUtility& utility = PlugInUtility::instance();
-    EXPECT_EQ(utility.hub(), installed.get());
-    utility.logError("The project file Z:\\p\\main.c does not exist.");
-    utility.logDebug("Zuzozuduvuruva::changeOptions()", "detail");
-
-    EXPECT_EQ(installed->plugins(),
-              (std::vector<std::pair<std::string, long>>{{"Zuzozuduvuruva", 1}}));
-    EXPECT_EQ(lines, (std::vector<std::string>{
-                         "2|tazu plug-in:||The project file Z:\\p\\main.c does not exist.",
-                         "3|tazu plug-in:|Zuzozuduvuruva::changeOptions()|detail"}));
 }
 
 } // namespace

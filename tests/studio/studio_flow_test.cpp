@@ -1,7 +1,5 @@
 #include "studio_test_support.h"
 
-#include "services/plug_in_utility.h"
-
 #include "plugin/zuzozuduvuruva.h"
 
 #include "studio/editor_area.h"
@@ -26,35 +24,28 @@
 
 #include <filesystem>
 #include <memory>
-#include <pugixml.hpp>
-#include <utility>
-#include <vector>
 
 namespace avrtazu {
 namespace {
-
-using FileEntries = std::vector<std::pair<std::string, std::string>>;
 
 // The studio over the real plug-in, on a copy of the example project, built with the real
 // toolchain of the build tree.
 class StudioFlowTest : public ::testing::Test {
 protected:
-    StudioFlowTest() : project(test::copyBlinkExample(folder.path())) {
+    StudioFlowTest() : project(test::copyBlinkExample(folder.path())) { newWindow(); }
+
+    void newWindow() {
+        window.reset();
+        PlugInUtility::resetForTesting();
         window = std::make_unique<StudioWindow>(test::StudioEnvironment::binFolder());
         window->show();
     }
 
     void openBlink() { ASSERT_TRUE(window->openProject(project)); }
-    std::string blinkFile(const std::string& name) const { return folder.file("blink/" + name); }
 
-    CProjectTree& tree() const {
-        Zuzozuduvuruva* plugin = window->session().tazu();
-        EXPECT_NE(plugin, nullptr);
-        EXPECT_NE(plugin->tree(), nullptr);
-        return *plugin->tree();
-    }
+    CProjectTree& tree() const { return *window->session().tazu()->tree(); }
 
-    static QStringList childTexts(const QTreeWidgetItem* group) {
+    static QStringList names(const QTreeWidgetItem* group) {
         QStringList texts;
         for (int i = 0; i < group->childCount(); ++i) {
             texts << group->child(i)->text(0);
@@ -62,19 +53,10 @@ protected:
         return texts;
     }
 
-    // The FILES of the plug-in's section in the project file on disk: kind and name.
-    FileEntries savedFiles() const {
-        pugi::xml_document document;
-        EXPECT_TRUE(document.load_file(project.c_str()));
-        FileEntries files;
-        for (const pugi::xml_node file :
-             document.document_element().child("AVRTAZUPLUGIN").child("FILES").children()) {
-            files.emplace_back(file.name(), file.text().get());
-        }
-        return files;
+    void expectNoErrorLogged() const {
+        EXPECT_EQ(window->log().entryCount(LogPane::kError), 0)
+            << window->log().visibleRows().join('\n').toStdString();
     }
-
-    int errorsLogged() const { return window->log().entryCount(LogPane::kError); }
 
     test::TempFolder folder;
     test::StudioEnvironment environment;
@@ -82,148 +64,107 @@ protected:
     std::unique_ptr<StudioWindow> window;
 };
 
-TEST_F(StudioFlowTest, ABuildShowsItsSummaryAndTheTreeTheListingAndMap) {
+TEST_F(StudioFlowTest, BuildOptionsHelpAndADoubleClickOnAnErrorLine) {
     openBlink();
     EXPECT_EQ(window->partText(), QStringLiteral("Device: ATMega16"));
     window->commandAction(0)->trigger();
-
-    EXPECT_TRUE(window->output().lastSummary().startsWith(QStringLiteral("Build succeeded")))
-        << window->output().lastSummary().toStdString();
-    EXPECT_EQ(window->summaryText(), window->output().lastSummary());
+    EXPECT_TRUE(window->summaryText().startsWith(QStringLiteral("Build succeeded")))
+        << window->summaryText().toStdString();
     EXPECT_EQ(window->objectFileText(), QStringLiteral("Object file blink.cof"));
-    EXPECT_EQ(childTexts(tree().otherGroup()),
-              QStringList({QStringLiteral("blink.lis"), QStringLiteral("blink.mp")}));
-    EXPECT_EQ(childTexts(tree().sourceGroup()),
-              QStringList({QStringLiteral("main.c"), QStringLiteral("uart.c")}));
-    EXPECT_TRUE(std::filesystem::exists(blinkFile("default/blink.hex")));
-    EXPECT_EQ(errorsLogged(), 0) << window->log().visibleRows().join('\n').toStdString();
-}
+    EXPECT_EQ(names(tree().otherGroup()), QStringList({"blink.lis", "blink.mp"}));
+    EXPECT_TRUE(std::filesystem::exists(folder.file("blink/default/blink.hex")));
 
-TEST_F(StudioFlowTest, ADoubleClickOnAnErrorOpensItsSourceLine) {
+    // OK on the options sheet commits; the options change tells the host through event 58.
+    window->commandAction(5)->trigger();
+    EXPECT_EQ(environment.modalClasses,
+              std::vector<std::string>({"avrtazu::CProjectPropertiesSheet"}));
+    EXPECT_EQ(window->objectFileText(), QStringLiteral("Object file blink.cof (out of date)"));
+    EXPECT_EQ(window->partText(), QStringLiteral("Device: ATMega16"));
+
+    window->commandAction(7)->trigger();
+    EXPECT_TRUE(window->helpDock()->isVisible());
+    EXPECT_TRUE(window->help().toPlainText().contains(QStringLiteral("AVR TAZU plug-in")));
+    expectNoErrorLogged();
+
     folder.write("blink/main.c",
                  "int main(void) {\n    return 0;\n}\n\nint broken(void) { return missing; }\n");
-    openBlink();
     window->runCommand(0);
     OutputPane& output = window->output();
-    EXPECT_TRUE(output.lastSummary().startsWith(QStringLiteral("Build failed")))
-        << output.lastSummary().toStdString();
-    int errorRow = -1;
-    for (int row = 0; row < output.count() && errorRow < 0; ++row) {
-        if (output.kindOf(row) == kOutputError &&
-            output.item(row)->text().contains(QStringLiteral("main.c("))) {
-            errorRow = row;
-        }
+    EXPECT_TRUE(output.lastSummary().startsWith(QStringLiteral("Build failed")));
+    int row = 0;
+    while (row < output.count() &&
+           !(output.kindOf(row) == kOutputError &&
+             output.item(row)->text().contains(QStringLiteral("main.c(")))) {
+        ++row;
     }
-    ASSERT_GE(errorRow, 0);
+    ASSERT_LT(row, output.count());
     EXPECT_EQ(window->editors().count(), 0);
-
-    output.scrollToItem(output.item(errorRow));
-    const QPoint row = output.visualItemRect(output.item(errorRow)).center();
-    QTest::mouseClick(output.viewport(), Qt::LeftButton, {}, row);
-    QTest::mouseDClick(output.viewport(), Qt::LeftButton, {}, row);
-
+    output.scrollToItem(output.item(row));
+    const QPoint place = output.visualItemRect(output.item(row)).center();
+    QTest::mouseClick(output.viewport(), Qt::LeftButton, {}, place);
+    QTest::mouseDClick(output.viewport(), Qt::LeftButton, {}, place);
     FileEditor* editor = window->editors().currentEditor();
     ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(editor->path(), EditorArea::canonicalPath(blinkFile("main.c")));
-    EXPECT_EQ(editor->currentLine(), 5);
+    EXPECT_EQ(editor->path(), EditorArea::canonicalPath(folder.file("blink/main.c")));
     EXPECT_EQ(editor->markedLine(), 5);
 }
 
-TEST_F(StudioFlowTest, OkOnTheOptionsSheetCommitsAndOutdatesTheObjectFile) {
+TEST_F(StudioFlowTest, FilesAddedThroughTheTreeAndDroppedOnTheWindowAreSaved) {
     openBlink();
-    window->runCommand(0);
-    ASSERT_EQ(window->objectFileText(), QStringLiteral("Object file blink.cof"));
-    window->commandAction(5)->trigger();
-    ASSERT_EQ(environment.modalClasses.size(), 1u);
-    EXPECT_EQ(environment.modalClasses.front(), "avrtazu::CProjectPropertiesSheet");
-    // The options change tells the host through event 58.
-    EXPECT_EQ(window->objectFileText(), QStringLiteral("Object file blink.cof (out of date)"));
-    EXPECT_EQ(window->partText(), QStringLiteral("Device: ATMega16"));
-    EXPECT_EQ(errorsLogged(), 0) << window->log().visibleRows().join('\n').toStdString();
-}
-
-TEST_F(StudioFlowTest, AFileAddedThroughTheTreeIsSavedIntoTheProjectFile) {
-    openBlink();
-    const FileEntries before = savedFiles();
-    const std::string extra = folder.write("blink/extra.c", "int extra;\n");
-    environment.dialogs.queueOpenFiles({DriveMap::toWindows(extra)});
+    const std::string before = test::readFile(project);
+    environment.dialogs.queueOpenFiles(
+        {DriveMap::toWindows(folder.write("blink/extra.c", "int extra;\n"))});
     tree().setCurrentItem(tree().sourceGroup());
     const std::unique_ptr<QMenu> menu = tree().createContextMenu(tree().sourceGroup());
-    QAction* add = nullptr;
     for (QAction* action : menu->actions()) {
         if (action->text() == QStringLiteral("Add existing source file(s)...")) {
-            add = action;
+            action->trigger();
         }
     }
-    ASSERT_NE(add, nullptr);
-    add->trigger();
-    EXPECT_TRUE(childTexts(tree().sourceGroup()).contains(QStringLiteral("extra.c")));
-    EXPECT_TRUE(window->session().isChanged());
-    EXPECT_EQ(savedFiles(), before);
+    EXPECT_EQ(names(tree().sourceGroup()), QStringList({"main.c", "uart.c", "extra.c"}));
 
-    window->fileAction("action-save")->trigger();
-    EXPECT_EQ(savedFiles(), FileEntries({{"SOURCEFILE", "main.c"},
-                                         {"SOURCEFILE", "uart.c"},
-                                         {"SOURCEFILE", "extra.c"},
-                                         {"HEADERFILE", "uart.h"}}));
-    const std::string saved = test::readFile(project);
-    // The host's own sections stay as they were: no machine's folder goes into the file.
-    EXPECT_NE(saved.find("<SaveFolder></SaveFolder>"), std::string::npos) << saved;
-    EXPECT_NE(saved.find("<ProjectName>blink</ProjectName>"), std::string::npos) << saved;
-    EXPECT_FALSE(window->session().isChanged());
-    EXPECT_FALSE(window->isWindowModified());
-}
-
-TEST_F(StudioFlowTest, FilesDroppedOnTheWindowReachTheTree) {
-    openBlink();
-    const std::string header = folder.write("blink/extra.h", "#define EXTRA 1\n");
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(header))});
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(folder.write("blink/extra.h", "")))});
     QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
     QApplication::sendEvent(window.get(), &enter);
     ASSERT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
     QApplication::sendEvent(window.get(), &drop);
     QCoreApplication::processEvents();
-    EXPECT_EQ(childTexts(tree().headerGroup()),
-              QStringList({QStringLiteral("uart.h"), QStringLiteral("extra.h")}));
+    EXPECT_EQ(names(tree().headerGroup()), QStringList({"uart.h", "extra.h"}));
     EXPECT_TRUE(window->session().isChanged());
+    EXPECT_EQ(test::readFile(project), before);
+
+    window->fileAction("action-save")->trigger();
+    const std::string saved = test::readFile(project);
+    EXPECT_NE(saved.find("<SOURCEFILE>extra.c</SOURCEFILE>"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("<HEADERFILE>extra.h</HEADERFILE>"), std::string::npos) << saved;
+    // The host's own sections stay as they were: no machine's folder goes into the file.
+    EXPECT_NE(saved.find("<SaveFolder></SaveFolder>"), std::string::npos) << saved;
+    EXPECT_FALSE(window->isWindowModified());
+    expectNoErrorLogged();
 }
 
-TEST_F(StudioFlowTest, QuittingWithUnsavedChangesAsksAndDoesWhatTheAnswerSays) {
-    struct Case {
-        const char* name;
-        MessageAnswer answer;
-        bool closed;
-        bool saved;
-    };
-    const Case cases[] = {
-        {"Yes", MessageAnswer::Yes, true, true},
-        {"No", MessageAnswer::No, true, false},
-        {"Cancel", MessageAnswer::Cancel, false, false},
-    };
+TEST_F(StudioFlowTest, QuittingAsksAboutUnsavedChangesAndDoesWhatTheAnswerSays) {
     const std::string original = test::readFile(project);
     const std::string extra = folder.write("blink/extra.c", "int extra;\n");
-    for (const Case& c : cases) {
+    for (const MessageAnswer answer :
+         {MessageAnswer::Yes, MessageAnswer::No, MessageAnswer::Cancel}) {
         folder.write("blink/blink.aps", original);
-        window.reset();
-        PlugInUtility::resetForTesting();
-        window = std::make_unique<StudioWindow>(test::StudioEnvironment::binFolder());
+        newWindow();
         openBlink();
         window->dropFiles({extra});
         environment.dialogs.clear();
-        environment.dialogs.queueAnswer(c.answer);
-
-        EXPECT_EQ(window->close(), c.closed) << c.name;
-        ASSERT_EQ(environment.dialogs.messages().size(), 1u) << c.name;
+        environment.dialogs.queueAnswer(answer);
+        EXPECT_EQ(window->close(), answer != MessageAnswer::Cancel);
+        ASSERT_EQ(environment.dialogs.messages().size(), 1u);
         EXPECT_EQ(environment.dialogs.messages().front().text,
                   "Save the changes to the project blink before closing it?");
-        EXPECT_EQ(window->session().isOpen(), !c.closed) << c.name;
-        const std::string after = test::readFile(project);
-        EXPECT_EQ(after.find("<SOURCEFILE>extra.c</SOURCEFILE>") != std::string::npos, c.saved)
-            << c.name;
-        if (!c.saved) {
-            EXPECT_EQ(after, original) << c.name;
+        EXPECT_EQ(window->session().isOpen(), answer == MessageAnswer::Cancel);
+        EXPECT_EQ(test::readFile(project).find("<SOURCEFILE>extra.c") != std::string::npos,
+                  answer == MessageAnswer::Yes);
+        if (answer != MessageAnswer::Yes) {
+            EXPECT_EQ(test::readFile(project), original);
         }
     }
     // Unchanged: no question at all.
@@ -240,23 +181,13 @@ TEST_F(StudioFlowTest, ANewProjectIsSetUpByThePlugInAndSaved) {
     window->newProject();
     ASSERT_TRUE(window->session().isOpen());
     // The plug-in's options sheet came up for the new project and was accepted.
-    EXPECT_NE(std::find(environment.modalClasses.begin(), environment.modalClasses.end(),
-                        "avrtazu::CProjectPropertiesSheet"),
-              environment.modalClasses.end());
-    EXPECT_TRUE(std::filesystem::exists(folder.file("fresh/fresh.c")));
+    EXPECT_EQ(environment.modalClasses,
+              std::vector<std::string>({"avrtazu::CProjectPropertiesSheet"}));
     ASSERT_NE(window->editors().currentEditor(), nullptr);
-    EXPECT_EQ(window->editors().currentEditor()->fileName(), QStringLiteral("fresh.c"));
+    EXPECT_EQ(window->editors().currentEditor()->path(), folder.file("fresh/fresh.c"));
     const std::string saved = test::readFile(folder.file("fresh/fresh.aps"));
     EXPECT_NE(saved.find("<SOURCEFILE>fresh.c</SOURCEFILE>"), std::string::npos) << saved;
     EXPECT_FALSE(window->session().isChanged());
-}
-
-TEST_F(StudioFlowTest, ThePlugInsHelpShowsInTheHelpPane) {
-    openBlink();
-    ASSERT_FALSE(window->helpDock()->isVisible());
-    window->commandAction(7)->trigger();
-    EXPECT_TRUE(window->helpDock()->isVisible());
-    EXPECT_TRUE(window->help().toPlainText().contains(QStringLiteral("AVR TAZU plug-in")));
 }
 
 } // namespace

@@ -1,15 +1,11 @@
 #include "studio_test_support.h"
 
-#include "services/plug_in_utility.h"
-
 #include "studio/editor_area.h"
 #include "studio/file_editor.h"
 #include "studio/log_pane.h"
 #include "studio/project_session.h"
 #include "studio/studio_window.h"
-#include "studio/studio_works.h"
 
-#include "lib/host_hub.h"
 #include "platform/drive_map.h"
 #include "platform/message_pump.h"
 #include "services/gui_works.h"
@@ -20,8 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -34,7 +28,7 @@ using Calls = std::vector<std::string>;
 class StudioWindowTest : public ::testing::Test {
 protected:
     StudioWindowTest() {
-        project = folder.write("proj/demo.aps", test::plainProject("demo"));
+        project = folder.write("proj/demo.aps", test::sampleProject("demo"));
         window = std::make_unique<StudioWindow>(folder.path());
     }
 
@@ -43,6 +37,17 @@ protected:
         script().calls.clear();
     }
 
+    // Opens proj/main.c through the plug-in's host and types into it; gives its path.
+    std::string editMain() {
+        const std::string main = folder.write("proj/main.c", "int main;\n");
+        EXPECT_EQ(script().host->OpenFile(toWide(DriveMap::toWindows(main)), 0), S_OK);
+        window->editors().currentEditor()->insertPlainText(QStringLiteral("// edited\n"));
+        return main;
+    }
+
+    const std::vector<ScriptedDialogService::Message>& messages() {
+        return environment.dialogs.messages();
+    }
     test::FakePluginScript& script() { return fake.script(); }
 
     test::TempFolder folder;
@@ -52,67 +57,76 @@ protected:
     std::unique_ptr<StudioWindow> window;
 };
 
-TEST_F(StudioWindowTest, OpensAProjectAsTheIdeDoes) {
+TEST_F(StudioWindowTest, OpensAProjectAsTheIdeDoesAndFollowsThePlugIn) {
     ASSERT_TRUE(window->openProject(project));
     // The plug-in's section is written once more after the opening, to compare later saves.
     EXPECT_EQ(script().calls, Calls({"GetSetup", "Init", "Event 101", "Event 12"}));
-    EXPECT_TRUE(script().documentAtCreation);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("demo[*] - AVR TAZU Studio"));
-    EXPECT_TRUE(window->commandAction(0)->isEnabled());
     EXPECT_TRUE(window->fileAction("action-save")->isEnabled());
+    script().host->SetCommandState(8, 0);
+    EXPECT_FALSE(window->commandAction(8)->isEnabled());
+    script().host->SetCommandState(8, 4);
+    EXPECT_TRUE(window->commandAction(8)->isEnabled());
+    // The log shows each level; debug lines only on request.
+    PlugInUtility& utility = PlugInUtility::instance();
+    utility.logInfo("Renamed");
+    utility.logWarning("Part differs");
+    utility.logError("Failed");
+    utility.logDebug("Fake::step()", "detail");
+    const QStringList rows = window->log().visibleRows();
+    EXPECT_EQ(rows.mid(rows.size() - 3),
+              QStringList({"Information: tazu plug-in: Renamed",
+                           "Warning: tazu plug-in: Part differs", "Error: tazu plug-in: Failed"}));
+    window->log().setShowDebug(true);
+    EXPECT_EQ(window->log().visibleRows().back(), "Debug: tazu plug-in: Fake::step() detail");
+    EXPECT_EQ(window->log().entryCount(LogPane::kDebug), 1);
     window->discardProject();
     EXPECT_EQ(script().calls.back(), "Close");
     EXPECT_FALSE(window->commandAction(0)->isEnabled());
-}
 
-TEST_F(StudioWindowTest, AProjectFileThatCannotBeReadIsReportedAndNothingStarts) {
     const std::string broken = folder.write("broken.aps", "<AVRStudio><unclosed>");
+    script().calls.clear();
     EXPECT_FALSE(window->openProject(broken));
     EXPECT_TRUE(script().calls.empty());
-    ASSERT_EQ(environment.dialogs.messages().size(), 1u);
-    EXPECT_EQ(environment.dialogs.messages().front().icon, MessageIcon::Error);
-    EXPECT_NE(environment.dialogs.messages().front().text.find("broken.aps"), std::string::npos);
-    EXPECT_FALSE(window->session().isOpen());
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages().front().icon, MessageIcon::Error);
+    EXPECT_NE(messages().front().text.find("broken.aps"), std::string::npos);
     EXPECT_FALSE(window->commandAction(0)->isEnabled());
 }
 
 TEST_F(StudioWindowTest, EveryCommandHasAMenuEntryAndItsShortcut) {
-    struct Case {
-        long command;
-        const char* shortcut;
-    };
-    const Case cases[] = {{0, "F7"}, {1, ""}, {2, ""},   {3, "Ctrl+F7"}, {4, ""},
-                          {5, ""},   {6, ""}, {7, "F1"}, {8, ""}};
+    const std::pair<long, const char*> cases[] = {
+        {0, "F7"}, {1, ""}, {2, ""}, {3, "Ctrl+F7"}, {4, ""}, {5, ""}, {6, ""}, {7, "F1"}, {8, ""}};
     openDemo();
     // Compile needs a file in the editor.
-    ASSERT_EQ(script().host->OpenFile(
-                  toWide(DriveMap::toWindows(folder.write("proj/main.c", "int main;\n"))), 0),
-              S_OK);
-    for (const Case& c : cases) {
-        QAction* action = window->commandAction(c.command);
-        ASSERT_NE(action, nullptr) << c.command;
-        EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(c.shortcut))) << c.command;
+    window->runCommand(3);
+    EXPECT_TRUE(script().calls.empty());
+    editMain();
+    for (const auto& [command, shortcut] : cases) {
+        QAction* action = window->commandAction(command);
+        ASSERT_NE(action, nullptr) << command;
+        EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(shortcut))) << command;
         script().calls.clear();
         action->trigger();
-        EXPECT_EQ(script().calls, Calls({"Command " + std::to_string(c.command)})) << c.command;
+        EXPECT_EQ(script().calls, Calls({"Command " + std::to_string(command)}));
     }
 }
 
-TEST_F(StudioWindowTest, ABuildSavesTheEditorsFirstAndLocksTheWindowWhileItRuns) {
+// A build saves the editors first; while it runs, the window takes no second command and does
+// not close. So also for a command the plug-in's own window starts: it clears the output, then
+// keeps the window alive through the message pump while the tools run.
+TEST_F(StudioWindowTest, ACommandSavesTheEditorsFirstAndLocksTheWindowWhileItRuns) {
     openDemo();
-    const std::string main = folder.write("proj/main.c", "int main;\n");
-    ASSERT_EQ(script().host->OpenFile(toWide(DriveMap::toWindows(main)), 0), S_OK);
-    window->editors().currentEditor()->insertPlainText(QStringLiteral("// edited\n"));
+    const std::string main = editMain();
     std::string seenByBuild;
     bool busy = false;
     bool buildEnabled = true;
     bool closed = true;
-    script().onCommand = [&](long) {
+    script().duringCommand = [&](long) {
         seenByBuild = test::readFile(main);
         busy = window->isBusy();
         buildEnabled = window->commandAction(0)->isEnabled();
         closed = window->close();
-        // A second command while one runs does not reach the plug-in.
         window->runCommand(4);
     };
     window->commandAction(0)->trigger();
@@ -123,17 +137,25 @@ TEST_F(StudioWindowTest, ABuildSavesTheEditorsFirstAndLocksTheWindowWhileItRuns)
     EXPECT_EQ(script().calls, Calls({"Command 0"}));
     EXPECT_FALSE(window->isBusy());
     EXPECT_TRUE(window->commandAction(0)->isEnabled());
-}
 
-TEST_F(StudioWindowTest, CompileWithoutAnOpenFileDoesNotReachThePlugIn) {
-    openDemo();
-    window->runCommand(3);
+    window->editors().currentEditor()->insertPlainText(QStringLiteral("// again\n"));
+    script().calls.clear();
+    script().host->ClearOutput();
+    EXPECT_EQ(test::readFile(main), "// edited\n// again\nint main;\n");
+    closed = true;
+    QTimer::singleShot(0, window.get(), [&] {
+        window->runCommand(0);
+        closed = window->close();
+    });
+    MessagePump::pump();
     EXPECT_TRUE(script().calls.empty());
+    EXPECT_FALSE(closed);
+    EXPECT_FALSE(window->isBusy());
 }
 
 TEST_F(StudioWindowTest, EventsOfTheObjectFileAndThePartShowInTheStatusBar) {
     openDemo();
-    script().onCommand = [](long) {
+    script().duringCommand = [](long) {
         IPluginHub* hub = PlugInUtility::instance().hub();
         hub->SetPartName(L"ATmega16");
         hub->SendEvent(kEventObjectFile, L"Z:\\p\\default\\demo.cof");
@@ -141,79 +163,30 @@ TEST_F(StudioWindowTest, EventsOfTheObjectFileAndThePartShowInTheStatusBar) {
     window->runCommand(0);
     EXPECT_EQ(window->partText(), QStringLiteral("Device: ATmega16"));
     EXPECT_EQ(window->objectFileText(), QStringLiteral("Object file demo.cof"));
-    PlugInUtility::instance().hub()->SendEvent(AVREVENT_OBJECTFILE_DIRTY, Bstr());
-    EXPECT_EQ(window->objectFileText(), QStringLiteral("Object file demo.cof (out of date)"));
     // A new build makes the old object file stale until it reports a new one.
-    script().onCommand = nullptr;
-    PlugInUtility::instance().hub()->SendEvent(kEventObjectFile, L"Z:\\p\\default\\demo.cof");
+    script().duringCommand = nullptr;
     window->runCommand(0);
     EXPECT_EQ(window->objectFileText(), QStringLiteral("Object file demo.cof (out of date)"));
 }
 
-TEST_F(StudioWindowTest, TheLibraryHelpFollowsItsCommandState) {
-    openDemo();
-    script().host->SetCommandState(8, 0);
-    EXPECT_FALSE(window->commandAction(8)->isEnabled());
-    script().host->SetCommandState(8, 4);
-    EXPECT_TRUE(window->commandAction(8)->isEnabled());
-}
-
-TEST_F(StudioWindowTest, ThePlugInsLogReachesTheLogPane) {
-    openDemo();
-    PlugInUtility::instance().logError("Failed to do it");
-    PlugInUtility::instance().logDebug("Fake::step()", "detail");
-    EXPECT_EQ(window->log().visibleRows().back(),
-              QStringLiteral("Error: tazu plug-in: Failed to do it"));
-    EXPECT_EQ(window->log().entryCount(LogPane::kDebug), 1);
-}
-
-TEST_F(StudioWindowTest, SaveWritesThePlugInsSectionIntoTheFile) {
-    openDemo();
-    script().state = 7;
-    EXPECT_TRUE(window->session().syncAndCheckChanged());
-    window->fileAction("action-save")->trigger();
-    EXPECT_EQ(script().calls.back(), "Event 12");
-    EXPECT_NE(test::readFile(project).find("<STATE>7</STATE>"), std::string::npos);
-    EXPECT_FALSE(window->session().isChanged());
-}
-
-TEST_F(StudioWindowTest, NewProjectMakesTheFileAndSendsEvent56WithTheInitialFile) {
-    const std::string aps = folder.file("new/blinky.aps");
-    std::filesystem::create_directories(folder.file("new"));
-    environment.dialogs.queueSaveFile(DriveMap::toWindows(folder.file("new/blinky")));
-    environment.dialogs.queueAnswer(MessageAnswer::Yes);
-    window->newProject();
-    EXPECT_EQ(script().calls, Calls({"GetSetup", "Init", "Event 56", "Event 12", "Event 12"}));
-    EXPECT_EQ(script().initialFile, DriveMap::toWindows(folder.file("new/blinky.c")));
-    EXPECT_NE(test::readFile(aps).find("<ProjectName>blinky</ProjectName>"), std::string::npos);
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("blinky[*] - AVR TAZU Studio"));
-    // The question for the initial file came before the plug-in started.
-    ASSERT_EQ(environment.dialogs.messages().size(), 1u);
-    EXPECT_EQ(environment.dialogs.messages().front().text, "Create the initial file blinky.c?");
-}
-
-TEST_F(StudioWindowTest, NewProjectWithoutInitialFileOrWithABadNameOrCancelled) {
-    environment.dialogs.queueSaveFile(DriveMap::toWindows(folder.file("plain.aps")));
+// The set-up by the real plug-in, with an initial file, runs in the flow tests.
+TEST_F(StudioWindowTest, ANewProjectWithoutAnInitialFileOrWithANameThatCannotNameTheOutput) {
+    environment.dialogs.queueSaveFile(DriveMap::toWindows(folder.file("plain")));
     environment.dialogs.queueAnswer(MessageAnswer::No);
     window->newProject();
-    EXPECT_TRUE(script().initialFile.empty());
-    EXPECT_TRUE(window->session().isOpen());
-    window->discardProject();
+    EXPECT_EQ(script().calls, Calls({"GetSetup", "Init", "Event 56", "Event 12", "Event 12"}));
+    EXPECT_EQ(script().initialFile, "");
+    EXPECT_NE(test::readFile(folder.file("plain.aps")).find("<ProjectName>plain</ProjectName>"),
+              std::string::npos);
+    EXPECT_EQ(messages().back().text, "Create the initial file plain.c?");
 
+    window->discardProject();
     script().calls.clear();
-    environment.dialogs.clear();
     environment.dialogs.queueSaveFile(DriveMap::toWindows(folder.file("my project.aps")));
     window->newProject();
     EXPECT_TRUE(script().calls.empty());
     EXPECT_EQ(test::readFile(folder.file("my project.aps")), "<missing>");
-    ASSERT_EQ(environment.dialogs.messages().size(), 1u);
-    EXPECT_NE(environment.dialogs.messages().front().text.find("\"my project\" cannot be the name"),
-              std::string::npos);
-
-    environment.dialogs.clear();
-    window->newProject();
-    EXPECT_TRUE(script().calls.empty());
-    EXPECT_TRUE(environment.dialogs.messages().empty());
+    EXPECT_NE(messages().back().text.find("\"my project\" cannot be the name"), std::string::npos);
 }
 
 TEST_F(StudioWindowTest, AProjectReadWithErrorsIsOverwrittenOnlyWhenTheUserSaysSo) {
@@ -229,9 +202,9 @@ TEST_F(StudioWindowTest, AProjectReadWithErrorsIsOverwrittenOnlyWhenTheUserSaysS
         {"The project file Z:\\p\\gone.c does not exist.", std::nullopt, true},
     };
     for (const Case& c : cases) {
-        folder.write("proj/demo.aps", test::plainProject("demo"));
+        folder.write("proj/demo.aps", test::sampleProject("demo"));
         const std::string before = test::readFile(project);
-        script().errorWhileReading = c.error;
+        script().loadLog = {{c.error, 2}};
         script().state = 0;
         openDemo();
         environment.dialogs.clear();
@@ -240,9 +213,9 @@ TEST_F(StudioWindowTest, AProjectReadWithErrorsIsOverwrittenOnlyWhenTheUserSaysS
         }
         script().state = 3;
         window->saveAll();
-        ASSERT_EQ(environment.dialogs.messages().size(), c.answer ? 1u : 0u) << c.error;
+        ASSERT_EQ(messages().size(), c.answer ? 1u : 0u) << c.error;
         if (c.answer) {
-            EXPECT_NE(environment.dialogs.messages().front().text.find(c.error), std::string::npos);
+            EXPECT_NE(messages().front().text.find(c.error), std::string::npos);
         }
         EXPECT_EQ(test::readFile(project) != before, c.saved) << c.error;
         window->discardProject();
@@ -251,9 +224,7 @@ TEST_F(StudioWindowTest, AProjectReadWithErrorsIsOverwrittenOnlyWhenTheUserSaysS
 
 TEST_F(StudioWindowTest, UnsavedEditorsArePartOfTheQuestionWhenClosing) {
     openDemo();
-    const std::string main = folder.write("proj/main.c", "int main;\n");
-    ASSERT_EQ(script().host->OpenFile(toWide(DriveMap::toWindows(main)), 0), S_OK);
-    window->editors().currentEditor()->insertPlainText(QStringLiteral("// edited\n"));
+    const std::string main = editMain();
     script().host->AddOutputMessage(L"Build succeeded with 0 Warnings...", kOutputPlain);
     ASSERT_FALSE(window->summaryText().isEmpty());
     environment.dialogs.queueAnswer(MessageAnswer::Yes);
@@ -261,31 +232,11 @@ TEST_F(StudioWindowTest, UnsavedEditorsArePartOfTheQuestionWhenClosing) {
     // The project is saved as the IDE saves it before the plug-in closes.
     EXPECT_EQ(Calls(script().calls.end() - 3, script().calls.end()),
               Calls({"Event 12", "Event 12", "Close"}));
-    ASSERT_EQ(environment.dialogs.messages().size(), 1u);
-    EXPECT_NE(environment.dialogs.messages().front().text.find(main), std::string::npos);
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_NE(messages().front().text.find(main), std::string::npos);
     EXPECT_EQ(test::readFile(main), "// edited\nint main;\n");
     EXPECT_EQ(window->editors().count(), 0);
     EXPECT_TRUE(window->summaryText().isEmpty());
-}
-
-TEST_F(StudioWindowTest, ACommandThePlugInsWindowStartedAlsoLocksTheWindow) {
-    openDemo();
-    const std::string main = folder.write("proj/main.c", "int main;\n");
-    ASSERT_EQ(script().host->OpenFile(toWide(DriveMap::toWindows(main)), 0), S_OK);
-    window->editors().currentEditor()->insertPlainText(QStringLiteral("// edited\n"));
-    // The plug-in's tree runs a build on its own: output cleared, then the pump while the
-    // tools run.
-    script().host->ClearOutput();
-    EXPECT_EQ(test::readFile(main), "// edited\nint main;\n");
-    bool closed = true;
-    QTimer::singleShot(0, window.get(), [&] {
-        window->runCommand(0);
-        closed = window->close();
-    });
-    MessagePump::pump();
-    EXPECT_TRUE(script().calls.empty());
-    EXPECT_FALSE(closed);
-    EXPECT_FALSE(window->isBusy());
 }
 
 } // namespace
