@@ -1,4 +1,5 @@
 #include "cli/cli_session.h"
+#include "lib/executable_folder.h"
 #include "plugin/registration.h"
 
 #include <QApplication>
@@ -11,16 +12,6 @@
 #include <vector>
 
 namespace {
-
-// The folder of the running program: where the registry file and AvrStudioPlugin/ are.
-std::string executableFolder(const char* argv0) {
-    std::error_code failure;
-    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", failure);
-    if (failure) {
-        self = std::filesystem::absolute(argv0, failure);
-    }
-    return self.parent_path().string();
-}
 
 bool showQtMessages = false;
 
@@ -49,5 +40,5 @@ int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const bool colour = isatty(STDOUT_FILENO) != 0 && std::getenv("NO_COLOR") == nullptr;
     return avrtazu::CliSession::main(arguments, std::cout, std::cerr, colour,
-                                     executableFolder(argv[0]));
+                                     avrtazu::ExecutableFolder::of(argv[0]));
 }

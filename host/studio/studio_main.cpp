@@ -3,6 +3,7 @@
 #include "studio/studio_resources.h"
 #include "studio/studio_window.h"
 
+#include "lib/executable_folder.h"
 #include "platform/dialog_service.h"
 #include "platform/registry.h"
 #include "plugin/registration.h"
@@ -23,16 +24,6 @@
 #endif
 
 namespace {
-
-// The folder of the running program: where the registry file and AvrStudioPlugin/ are.
-std::string executableFolder(const char* argv0) {
-    std::error_code failure;
-    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", failure);
-    if (failure) {
-        self = std::filesystem::absolute(argv0, failure);
-    }
-    return self.parent_path().string();
-}
 
 std::string toLocal(const QString& text) {
     return QFile::encodeName(text).toStdString();
@@ -81,7 +72,7 @@ int main(int argc, char** argv) {
     }
     const std::string project = positional.isEmpty() ? std::string() : toLocal(positional.front());
 
-    const std::string folder = executableFolder(argv[0]);
+    const std::string folder = avrtazu::ExecutableFolder::of(argv[0]);
     if (parser.isSet(registryOption)) {
         const std::string registry = toLocal(parser.value(registryOption));
         if (!std::filesystem::is_regular_file(registry)) {
