@@ -1,5 +1,8 @@
 #include "plugin/zuzozuduvuruva.h"
 
+#include "plugin/new_project_setup.h"
+#include "plugin/options_change.h"
+#include "plugin/options_context.h"
 #include "plugin/plugin_module.h"
 #include "plugin/source_line_reference.h"
 
@@ -249,6 +252,7 @@ void Zuzozuduvuruva::runEvent(long event, const std::string& text) {
         }
         break;
     case kNewProject:
+        OptionsChange::setNewProject(true);
         newProjectSetup();
         break;
     case kJumpToSourceLine:
@@ -284,16 +288,15 @@ void Zuzozuduvuruva::saveProject() {
 }
 
 HRESULT Zuzozuduvuruva::changeOptions() {
-    // PENDING: the options sheet's checked commit is not wired to this object yet.
-    utility().logDebug("Zuzozuduvuruva::changeOptions()", "The options change is not available");
-    utility().logError("Project options cannot be changed in this version of the plug-in");
-    return E_FAIL;
+    return OptionsChange(
+               OptionsContext(m_project, m_xml, utility(), [this] { return m_tree.data(); }))
+        .changeOptions();
 }
 
 void Zuzozuduvuruva::newProjectSetup() {
-    // PENDING: the new-project set-up ends in changeOptions and arrives with it.
-    utility().logDebug("Zuzozuduvuruva::newProjectSetup()",
-                       "The new-project set-up is not available");
+    NewProjectSetup(OptionsContext(m_project, m_xml, utility(), [this] { return m_tree.data(); }),
+                    [this] { return setupWindows(); })
+        .run();
 }
 
 void Zuzozuduvuruva::addFileToProject(const std::string& path) {
