@@ -1,8 +1,9 @@
-#include "ui/qt_dialog_service.h"
+#include "ui/ui_test_support.h"
 
-#include "platform/temp_drive.h"
-#include "ui/file_dialogs_support.h"
+#include "platform/file_system.h"
+#include "ui/folder_browser.h"
 #include "ui/folder_browser_dialog.h"
+#include "ui/qt_dialog_service.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -11,36 +12,74 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <string>
-
-namespace avrtazu {
+namespace avrtazu::uitest {
 namespace {
 
-using test::TempDrive;
+using FolderBrowserTest = DriveTest;
+
+TEST_F(FolderBrowserTest, AsksTheServiceAtTheStartFolderAndEndsTheAnswerWithOneBackslash) {
+    // nullptr: cancelled.
+    const std::pair<const char*, const char*> cases[] = {{"C:\\work\\out\\", "C:\\work\\out\\"},
+                                                         {"C:\\work\\out", "C:\\work\\out\\"},
+                                                         {nullptr, ""}};
+    for (const auto& [answer, result] : cases) {
+        if (answer != nullptr) {
+            dialogs.queueFolder(answer);
+        }
+        EXPECT_EQ(FolderBrowser().browse("C:\\work\\"), result);
+    }
+    FolderBrowser().browse("");
+    FolderBrowser().browse();
+    const auto& requests = dialogs.dialogs();
+    ASSERT_EQ(requests.size(), 5u);
+    EXPECT_EQ(requests[0].kind, ScriptedDialogService::DialogKind::BrowseFolder);
+    EXPECT_EQ(requests[0].startFolder, "C:\\work\\");
+    EXPECT_EQ(requests[3].startFolder, FileSystem::currentFolder());
+    EXPECT_EQ(requests[4].startFolder, FileSystem::currentFolder());
+}
+
+TEST_F(FolderBrowserTest, DialogAllowsOkOnlyOnARealFolder) {
+    drive.makeFolder("proj/sub");
+    drive.write("proj/file.txt", "");
+    std::filesystem::create_directory_symlink(drive.linux("proj/sub"), drive.linux("proj/link"));
+    // An empty text selects the current folder; an empty result: OK not allowed.
+    const std::pair<std::string, std::string> cases[] = {
+        {"C:\\proj\\sub\\", "C:\\proj\\sub\\"},
+        {"C:\\proj\\sub", "C:\\proj\\sub\\"},
+        {"", FileSystem::currentFolder()},
+        {"C:\\proj\\link\\", ""},
+        {"C:\\proj\\file.txt", ""},
+        {"C:\\proj\\missing\\", ""},
+    };
+    FolderBrowserDialog dialog;
+    for (const auto& [select, result] : cases) {
+        // Each case starts from a folder that allows OK, so a stale state shows.
+        dialog.selectFolder("C:\\proj\\sub\\");
+        ASSERT_TRUE(dialog.okEnabled());
+        dialog.selectFolder(select);
+        EXPECT_EQ(dialog.okEnabled(), !result.empty()) << select;
+        EXPECT_EQ(dialog.selectedFolder(), result) << select;
+    }
+    EXPECT_EQ(FolderBrowserDialog::windowsFolder("/"), "Z:\\");
+    EXPECT_EQ(FolderBrowserDialog::windowsFolder("/usr/lib"), "Z:\\usr\\lib\\");
+    EXPECT_EQ(FolderBrowserDialog::windowsFolder(QString::fromStdString(drive.linux(""))), "C:\\");
+}
 
 TEST(QtDialogServiceTest, WindowsFiltersBecomeQtFilters) {
-    const struct {
-        const char* windows;
-        const char* qt;
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"Header File (*.h)|*.h;|All Files(*.*)|*.*|", "Header File (*.h);;All Files (*)"},
-        {"Source File (*.c)|*.c;|All Files(*.*)|*.*|", "Source File (*.c);;All Files (*)"},
-        {"All files(*.*)|*.*|", "All files (*)"},
         {"Sources|*.c;*.s;*.S|", "Sources (*.c *.s *.S)"},
         {"Makefiles|Makefile;*.mk", "Makefiles (Makefile *.mk)"},
         {"Text files", "Text files (*)"},
         {"", ""},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(QtDialogService::toQtFilter(c.windows).toStdString(), c.qt) << c.windows;
+    for (const auto& [windows, qt] : cases) {
+        EXPECT_EQ(QtDialogService::toQtFilter(windows).toStdString(), qt) << windows;
     }
 }
 
 TEST(QtDialogServiceTest, PathsCrossBetweenWindowsAndLinux) {
-    TempDrive drive;
+    test::TempDrive drive;
     EXPECT_EQ(QtDialogService::startDirectory("C:\\proj\\").toStdString(), drive.linux("proj/"));
     EXPECT_EQ(QtDialogService::startDirectory("Z:\\usr\\lib").toStdString(), "/usr/lib");
     EXPECT_EQ(QtDialogService::startDirectory(""), QDir::currentPath());
@@ -48,30 +87,29 @@ TEST(QtDialogServiceTest, PathsCrossBetweenWindowsAndLinux) {
 
     const QStringList chosen = {QString::fromStdString(drive.linux("proj/main.c")), QString(),
                                 QStringLiteral("/etc/hosts")};
-    const std::vector<std::string> expected = {"C:\\proj\\main.c", "Z:\\etc\\hosts"};
-    EXPECT_EQ(QtDialogService::toWindowsPaths(chosen), expected);
+    EXPECT_EQ(QtDialogService::toWindowsPaths(chosen),
+              (std::vector<std::string>{"C:\\proj\\main.c", "Z:\\etc\\hosts"}));
 }
 
 TEST(QtDialogServiceTest, ButtonsAndAnswersMapBothWays) {
-    const struct {
-        MessageButtons buttons;
-        QMessageBox::StandardButtons qt;
-        MessageAnswer closedOtherwise;
-    } cases[] = {
+    const std::tuple<MessageButtons, QMessageBox::StandardButtons, MessageAnswer> cases[] = {
         {MessageButtons::Ok, QMessageBox::Ok, MessageAnswer::Ok},
         {MessageButtons::OkCancel, QMessageBox::Ok | QMessageBox::Cancel, MessageAnswer::Cancel},
         {MessageButtons::YesNo, QMessageBox::Yes | QMessageBox::No, MessageAnswer::No},
         {MessageButtons::YesNoCancel, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
          MessageAnswer::Cancel},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(QtDialogService::qtButtons(c.buttons), c.qt);
-        EXPECT_EQ(QtDialogService::answerFor(QMessageBox::NoButton, c.buttons), c.closedOtherwise);
-        EXPECT_EQ(QtDialogService::answerFor(QMessageBox::Yes, c.buttons), MessageAnswer::Yes);
-        EXPECT_EQ(QtDialogService::answerFor(QMessageBox::No, c.buttons), MessageAnswer::No);
-        EXPECT_EQ(QtDialogService::answerFor(QMessageBox::Ok, c.buttons), MessageAnswer::Ok);
-        EXPECT_EQ(QtDialogService::answerFor(QMessageBox::Cancel, c.buttons),
-                  MessageAnswer::Cancel);
+    // The box closed otherwise than by a button gives the answer of its cancel.
+    for (const auto& [buttons, qt, closedOtherwise] : cases) {
+        EXPECT_EQ(QtDialogService::qtButtons(buttons), qt);
+        EXPECT_EQ(QtDialogService::answerFor(QMessageBox::NoButton, buttons), closedOtherwise);
+    }
+    const std::pair<int, MessageAnswer> clicked[] = {{QMessageBox::Yes, MessageAnswer::Yes},
+                                                     {QMessageBox::No, MessageAnswer::No},
+                                                     {QMessageBox::Ok, MessageAnswer::Ok},
+                                                     {QMessageBox::Cancel, MessageAnswer::Cancel}};
+    for (const auto& [button, answer] : clicked) {
+        EXPECT_EQ(QtDialogService::answerFor(button, MessageButtons::YesNo), answer);
     }
 }
 
@@ -109,7 +147,7 @@ TEST(QtDialogServiceTest, MessageBoxShowsTextAndGivesTheClickedAnswer) {
 }
 
 TEST(QtDialogServiceTest, BrowseFolderShowsTheFolderBrowserAtTheStartFolder) {
-    TempDrive drive;
+    test::TempDrive drive;
     drive.makeFolder("proj/obj");
     whenShown<FolderBrowserDialog>([](FolderBrowserDialog& dialog) {
         dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
@@ -122,4 +160,4 @@ TEST(QtDialogServiceTest, BrowseFolderShowsTheFolderBrowserAtTheStartFolder) {
 }
 
 } // namespace
-} // namespace avrtazu
+} // namespace avrtazu::uitest

@@ -1,5 +1,4 @@
-// Ahead of every Qt header, whose "emit" keyword macro would rewrite LogSink::emit.
-#include "ui/option_page_fixture.h"
+#include "ui/ui_test_support.h"
 
 #include "ui/target_option_dlg.h"
 
@@ -10,30 +9,17 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
-namespace avrtazu {
+namespace avrtazu::uitest {
 namespace {
 
-using pagetest::OptionPageTest;
-
-const std::vector<std::string> kGroup1 = {"None", "128 Words", "256 Words", "512 Words",
-                                          "1K Words"};
-const std::vector<std::string> kGroup2 = {"None", "256 Words", "512 Words", "1K Words", "2K Words"};
-const std::vector<std::string> kGroup4 = {"None", "512 Words", "1K Words", "2K Words", "4K Words"};
-const std::vector<std::string> kSmallFpslic = {"4K Code / 16K Data", "8K Code / 12K Data",
-                                               "12K Code / 8K Data", "16K Code / 4K Data"};
-const std::vector<std::string> kLargeFpslic = {"20K Code / 16K Data", "24K Code / 12K Data",
-                                               "28K Code / 8k Data", "32K Code / 4K Data"};
+const Names kGroup1 = {"None", "128 Words", "256 Words", "512 Words", "1K Words"};
+const Names kGroup2 = {"None", "256 Words", "512 Words", "1K Words", "2K Words"};
+const Names kGroup4 = {"None", "512 Words", "1K Words", "2K Words", "4K Words"};
+const Names kSmallFpslic = {"4K Code / 16K Data", "8K Code / 12K Data", "12K Code / 8K Data",
+                            "16K Code / 4K Data"};
 
 const char* const kMemoryLayoutControls[] = {
     "dataMemory",     "eeprom",       "textAddressWord",         "dataAddressByte",
@@ -42,16 +28,8 @@ const char* const kBootLoaderControls[] = {
     "bootLoaderOptionsGroup", "programTypeGroup", "application", "bootLoader",
     "bootSizeLabel",          "bootSize"};
 
-std::vector<std::string> entries(const QComboBox& list) {
-    std::vector<std::string> texts;
-    for (int i = 0; i < list.count(); ++i) {
-        texts.push_back(list.itemText(i).toStdString());
-    }
-    return texts;
-}
-
-std::vector<std::string> tableNames() {
-    std::vector<std::string> names;
+Names tableNames() {
+    Names names;
     for (int i = 0; i < DeviceCatalog::deviceCount; ++i) {
         names.push_back(DeviceCatalog::device(i).name);
     }
@@ -64,10 +42,10 @@ std::string buildTreeStudioDirectory() {
     return DriveMap::toWindows(bin.toStdString()) + "\\";
 }
 
-class TargetOptionDlgTest : public OptionPageTest {
+// The page reads the build tree's supported-parts file, which lists the whole device table.
+class TargetOptionDlgTest : public OptionsTest {
 protected:
-    void SetUp() override {
-        OptionPageTest::SetUp();
+    TargetOptionDlgTest() {
         CTargetOptionDlg::setStudioDirectoryFallback(buildTreeStudioDirectory());
         // A Custom configuration whose layout the user typed.
         project.setPart("Custom");
@@ -76,28 +54,21 @@ protected:
         project.setEeprom("33");
         project.setTextAddressWord("0x4");
         project.setDataAddressByte("0x55");
-        project.setUseLongCallJmp(false);
-        project.setEnhancedCore(false);
-        project.setIORegsOffsetInternalSram(false);
         project.setUseRampzElpm(true);
     }
-    void TearDown() override {
-        CTargetOptionDlg::setStudioDirectoryFallback("");
-        OptionPageTest::TearDown();
-    }
+    ~TargetOptionDlgTest() override { CTargetOptionDlg::setStudioDirectoryFallback(""); }
 
-    QLineEdit& edit(const QWidget& page, const char* name) {
-        return control<QLineEdit>(page, name);
+    static QCheckBox& box(const QWidget& page, const char* name) {
+        return control<QCheckBox>(page, name);
     }
-    QCheckBox& box(const QWidget& page, const char* name) { return control<QCheckBox>(page, name); }
-    QComboBox& list(const QWidget& page, const char* name) {
+    static QComboBox& list(const QWidget& page, const char* name) {
         return control<QComboBox>(page, name);
     }
-    std::string text(const QWidget& page, const char* name) {
-        return edit(page, name).text().toStdString();
+    static bool enabled(const QWidget& page, const char* name) {
+        return control<QWidget>(page, name).isEnabled();
     }
     // What a user does who picks a device from the list.
-    void pick(const QWidget& page, const std::string& device) {
+    static void pick(const QWidget& page, const std::string& device) {
         QComboBox& devices = list(page, "part");
         const int index = devices.findText(QString::fromStdString(device),
                                            Qt::MatchFixedString | Qt::MatchCaseSensitive);
@@ -117,23 +88,20 @@ TEST_F(TargetOptionDlgTest, PickingADeviceFillsTheLayoutExactlyFromTheDeviceTabl
         const char* dataStart;
         bool longCalls, enhanced, ioOffset, rampz;
         bool programEditable, layoutEditable;
-        std::vector<std::string> bootChoices; // empty: boot-loader controls hidden
-        std::vector<std::string> fpslic;      // empty: FPSLIC controls hidden
+        Names bootChoices; // empty: boot-loader controls hidden
+        Names fpslic;      // empty: FPSLIC controls hidden
         bool sramEnabled;
     };
     // clang-format off
     const Case cases[] = {
         //                                       program    data      eeprom  text    start    long   enh    iooff  rampz  prog.ed layout.ed
         {"ATMega128 (Please see NOTES)", nullptr, "0x20000", "4096",   "4096", "0x46", "0x100", true,  true,  true,  true,  false, false, kGroup4, {}, true},
+        // Exactly 64K: the enhanced core needs no RAMPZ yet.
         {"ATMega64",                     nullptr, "0x10000", "4096",   "2048", "0x46", "0x100", true,  true,  true,  false, false, false, kGroup4, {}, true},
-        {"ATMega2560",                   nullptr, "0x40000", "8192",   "4096", "0x72", "0x200", true,  true,  true,  true,  false, false, kGroup4, {}, true},
+        // Beyond 64K without the enhanced core: no RAMPZ either.
         {"ATMega103",                    nullptr, "0x20000", "4096",   "4096", "0x30", "0x60",  true,  false, false, false, false, false, {},      {}, true},
         {"ATtiny13",                     nullptr, "1024",    "64",     "128",  "0xA",  "0x60",  false, false, true,  false, false, false, {},      {}, false},
-        {"ATMega48",                     nullptr, "4096",    "512",    "256",  "0x1A", "0x100", false, true,  true,  false, false, false, {},      {}, false},
-        {"ATMega8",                      nullptr, "8192",    "1024",   "512",  "0x13", "0x60",  false, true,  true,  false, false, false, kGroup1, {}, true},
-        {"ATMega32",                     nullptr, "0x8000",  "2048",   "1024", "0x2A", "0x60",  true,  true,  true,  false, false, false, kGroup2, {}, false},
         {"AT94K05",                      nullptr, "0x1000",  "0x4000", "",     "0x48", "0x60",  true,  true,  false, false, false, false, {}, kSmallFpslic, false},
-        {"AT94K40",                      nullptr, "0x5000",  "0x4000", "",     "0x48", "0x60",  true,  true,  false, false, false, false, {}, kLargeFpslic, false},
         {"AT43USB320",                   nullptr, "0",       "512",    "",     "0x1A", "0x60",  true,  false, true,  false, true,  false, {},      {}, false},
         // Custom keeps what the fields held and unlocks them.
         {"Custom",                     "ATMega16", "16384",  "1024",   "512",  "0x2A", "0x60",  true,  true,  true,  false, true,  true,  kGroup1, {}, true},
@@ -158,11 +126,11 @@ TEST_F(TargetOptionDlgTest, PickingADeviceFillsTheLayoutExactlyFromTheDeviceTabl
         EXPECT_EQ(box(page, "ioRegsOffsetInternalSram").isChecked(), c.ioOffset);
         EXPECT_EQ(box(page, "useRampzElpm").isChecked(), c.rampz);
 
-        EXPECT_EQ(edit(page, "programMemory").isEnabled(), c.programEditable);
+        EXPECT_EQ(enabled(page, "programMemory"), c.programEditable);
         for (const char* name : kMemoryLayoutControls) {
-            EXPECT_EQ(control<QWidget>(page, name).isEnabled(), c.layoutEditable) << name;
+            EXPECT_EQ(enabled(page, name), c.layoutEditable) << name;
         }
-        EXPECT_TRUE(box(page, "useRampzElpm").isEnabled());
+        EXPECT_TRUE(enabled(page, "useRampzElpm"));
 
         for (const char* name : kBootLoaderControls) {
             EXPECT_EQ(control<QWidget>(page, name).isHidden(), c.bootChoices.empty()) << name;
@@ -174,12 +142,10 @@ TEST_F(TargetOptionDlgTest, PickingADeviceFillsTheLayoutExactlyFromTheDeviceTabl
         EXPECT_EQ(control<QWidget>(page, "fpslicMemoryLabel").isHidden(), c.fpslic.empty());
         if (!c.fpslic.empty()) {
             EXPECT_EQ(entries(list(page, "fpslicMemory")), c.fpslic);
-            EXPECT_EQ(list(page, "fpslicMemory").currentIndex(), 0);
-        } else {
-            EXPECT_EQ(list(page, "fpslicMemory").currentIndex(), -1);
         }
-        EXPECT_EQ(list(page, "sram").isEnabled(), c.sramEnabled);
-        EXPECT_EQ(control<QWidget>(page, "notes").isEnabled(), c.sramEnabled);
+        EXPECT_EQ(list(page, "fpslicMemory").currentIndex(), c.fpslic.empty() ? -1 : 0);
+        EXPECT_EQ(enabled(page, "sram"), c.sramEnabled);
+        EXPECT_EQ(enabled(page, "notes"), c.sramEnabled);
         if (!c.sramEnabled) {
             EXPECT_EQ(list(page, "sram").currentText(), "Internal SRAM");
         }
@@ -187,34 +153,18 @@ TEST_F(TargetOptionDlgTest, PickingADeviceFillsTheLayoutExactlyFromTheDeviceTabl
 }
 
 TEST_F(TargetOptionDlgTest, FpslicPartitionChoiceSetsBothMemorySizes) {
-    struct Case {
-        const char* device;
-        const char* partition;
-        const char* program;
-        const char* data;
-    };
-    const Case cases[] = {
-        {"AT94K05", "8K Code / 12K Data", "0x2000", "0x3000"},
-        {"AT94K05", "16K Code / 4K Data", "0x4000", "0x1000"},
-        {"AT94K10", "28K Code / 8k Data", "0x7000", "0x2000"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.partition);
-        Project edited = project;
-        CTargetOptionDlg page(edited, false);
-        page.onSetActive();
-        pick(page, c.device);
-        QComboBox& partitions = list(page, "fpslicMemory");
-        partitions.setCurrentIndex(partitions.findText(c.partition));
-
-        EXPECT_EQ(text(page, "programMemory"), c.program);
-        EXPECT_EQ(text(page, "dataMemory"), c.data);
-        page.harvestDataFromControls(edited);
-        EXPECT_EQ(edited.fpslicMemory(), c.partition);
-        EXPECT_EQ(edited.programMemory(), c.program);
-        EXPECT_EQ(edited.dataMemory(), c.data);
-        EXPECT_EQ(edited.part(), c.device);
-    }
+    CTargetOptionDlg page(project, false);
+    page.onSetActive();
+    pick(page, "AT94K10");
+    QComboBox& partitions = list(page, "fpslicMemory");
+    partitions.setCurrentIndex(partitions.findText("28K Code / 8k Data"));
+    EXPECT_EQ(text(page, "programMemory"), "0x7000");
+    EXPECT_EQ(text(page, "dataMemory"), "0x2000");
+    page.harvestDataFromControls(project);
+    EXPECT_EQ(project.fpslicMemory(), "28K Code / 8k Data");
+    EXPECT_EQ(project.programMemory(), "0x7000");
+    EXPECT_EQ(project.dataMemory(), "0x2000");
+    EXPECT_EQ(project.part(), "AT94K10");
 }
 
 TEST_F(TargetOptionDlgTest, BootSizePositionCarriesAcrossGroupsAndGroupZeroForcesApplication) {
@@ -234,8 +184,6 @@ TEST_F(TargetOptionDlgTest, BootSizePositionCarriesAcrossGroupsAndGroupZeroForce
     EXPECT_EQ(page.programTypeChoice(), 0);
     EXPECT_TRUE(control<QRadioButton>(page, "application").isChecked());
     EXPECT_EQ(list(page, "bootSize").currentIndex(), 0);
-    EXPECT_EQ(list(page, "sram").currentText(), "Internal SRAM");
-    EXPECT_FALSE(list(page, "sram").isEnabled());
 
     page.harvestDataFromControls(project);
     EXPECT_EQ(project.programType(), 0);
@@ -255,31 +203,27 @@ TEST_F(TargetOptionDlgTest, StoredSettingsSelectTheirListEntriesIgnoringCase) {
         const char* shownFpslic; // "" when no partition is selected
         const char* shownProgram;
     };
+    // clang-format off
     const Case cases[] = {
-        {"atmega16", "2K Words", "Internal SRAM", "", "ATMega16", "None", "Internal SRAM", "",
-         "1111"},
-        {"ATMega32", "2k words", "Internal SRAM", "", "ATMega32", "2K Words", "Internal SRAM", "",
-         "1111"},
-        {"NoSuchChip", "256 words", "External 64K SRAM", "", "Custom", "256 Words",
-         "External 64K SRAM", "", "1111"},
-        {"ATtiny13", "None", "External 32K SRAM", "", "ATtiny13", nullptr, "Internal SRAM", "",
-         "1111"},
-        {"ATMega8515", "None", "external 64k sram w/ wait state", "", "ATMega8515", "None",
-         "External 64K SRAM w/ wait state", "", "1111"},
-        {"ATMega8515", "None", "No such SRAM", "", "ATMega8515", "None", "Internal SRAM", "",
-         "1111"},
-        {"AT94K10", "None", "Internal SRAM", "28k code / 8K data", "AT94K10", nullptr,
-         "Internal SRAM", "28K Code / 8k Data", "0x7000"},
-        {"AT94K10", "None", "Internal SRAM", "8K Code / 12K Data", "AT94K10", nullptr,
-         "Internal SRAM", "20K Code / 16K Data", "0x5000"},
+        {"atmega16",   "2K Words",  "Internal SRAM",                   "",                   "ATMega16",   "None",      "Internal SRAM",                   "",                   "1111"},
+        {"ATMega32",   "2k words",  "Internal SRAM",                   "",                   "ATMega32",   "2K Words",  "Internal SRAM",                   "",                   "1111"},
+        {"NoSuchChip", "256 words", "External 64K SRAM",               "",                   "Custom",     "256 Words", "External 64K SRAM",               "",                   "1111"},
+        {"ATtiny13",   "None",      "External 32K SRAM",               "",                   "ATtiny13",   nullptr,     "Internal SRAM",                   "",                   "1111"},
+        {"ATMega8515", "None",      "external 64k sram w/ wait state", "",                   "ATMega8515", "None",      "External 64K SRAM w/ wait state", "",                   "1111"},
+        {"ATMega8515", "None",      "No such SRAM",                    "",                   "ATMega8515", "None",      "Internal SRAM",                   "",                   "1111"},
+        {"AT94K10",    "None",      "Internal SRAM",                   "28k code / 8K data", "AT94K10",    nullptr,     "Internal SRAM",                   "28K Code / 8k Data", "0x7000"},
+        {"AT94K10",    "None",      "Internal SRAM",                   "8K Code / 12K Data", "AT94K10",    nullptr,     "Internal SRAM",                   "20K Code / 16K Data", "0x5000"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.part) + " " + c.bootSize + " " + c.sram);
-        project.setPart(c.part);
-        project.setBootSize(c.bootSize);
-        project.setSram(c.sram);
-        project.setFpslicMemory(c.fpslic);
-        CTargetOptionDlg page(project, false);
+        Project edited = project;
+        edited.setPart(c.part);
+        edited.setBootSize(c.bootSize);
+        edited.setSram(c.sram);
+        edited.setFpslicMemory(c.fpslic);
+        edited.setProgramType(1);
+        CTargetOptionDlg page(edited, false);
         page.onSetActive();
 
         EXPECT_EQ(list(page, "part").currentText().toStdString(), c.shownDevice);
@@ -294,31 +238,27 @@ TEST_F(TargetOptionDlgTest, StoredSettingsSelectTheirListEntriesIgnoringCase) {
         EXPECT_EQ(text(page, "eeprom"), "33");
         EXPECT_EQ(text(page, "dataAddressByte"), "0x55");
         EXPECT_TRUE(box(page, "useRampzElpm").isChecked());
+        // The program type is kept only for a device with a boot-loader section.
+        EXPECT_TRUE(control<QRadioButton>(page, "bootLoader").isChecked());
+        page.harvestDataFromControls(edited);
+        EXPECT_EQ(edited.programType(), c.shownBoot != nullptr ? 1 : 0);
     }
 }
 
 TEST_F(TargetOptionDlgTest, NewProjectShowsTheTableValuesOfAListedDevice) {
-    struct Case {
-        const char* part;
-        bool newProject;
-        const char* program;
-        const char* eeprom;
-        bool longCalls;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, bool, const char*, const char*, bool> cases[] = {
         {"ATMega16", true, "16384", "512", true},
         {"ATMega16", false, "1111", "33", false},
         {"Custom", true, "1111", "33", false},
-        {"ATMega128 (Please see NOTES)", true, "0x20000", "4096", true},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.part) + (c.newProject ? " new" : " existing"));
-        project.setPart(c.part);
-        CTargetOptionDlg page(project, c.newProject);
+    for (const auto& [part, newProject, program, eeprom, longCalls] : cases) {
+        SCOPED_TRACE(std::string(part) + (newProject ? " new" : " existing"));
+        project.setPart(part);
+        CTargetOptionDlg page(project, newProject);
         page.onSetActive();
-        EXPECT_EQ(text(page, "programMemory"), c.program);
-        EXPECT_EQ(text(page, "eeprom"), c.eeprom);
-        EXPECT_EQ(box(page, "useLongCallJmp").isChecked(), c.longCalls);
+        EXPECT_EQ(text(page, "programMemory"), program);
+        EXPECT_EQ(text(page, "eeprom"), eeprom);
+        EXPECT_EQ(box(page, "useLongCallJmp").isChecked(), longCalls);
     }
 }
 
@@ -331,72 +271,35 @@ TEST_F(TargetOptionDlgTest, HarvestWritesExactlyTheControlValues) {
     list(page, "sram").setCurrentIndex(3);
     control<QRadioButton>(page, "bootLoader").click();
     control<QRadioButton>(page, "printfFloat").click();
-    box(page, "useRampzElpm").click();
-    box(page, "avrstudioIO").click();
-    box(page, "stringsInFlashOnly").click();
-    box(page, "doNotUseR20ToR23").click();
-    edit(page, "additionalLib").setText("libm.a");
-    edit(page, "returnStackSize").setText("0x40");
-    edit(page, "nonDefaultStartup").setText("crt_boot.o");
-    edit(page, "unusedRomFillBytes").setText("0xFF");
-    edit(page, "otherOptions").setText("-nostdlib");
-
-    page.harvestDataFromControls(project);
-
-    EXPECT_EQ(project.part(), "ATMega128 (Please see NOTES)");
-    EXPECT_EQ(hub->partNamesSet, std::vector<std::string>{"ATMega128 (Please see NOTES)"});
-    EXPECT_EQ(project.programMemory(), "0x20000");
-    EXPECT_EQ(project.dataMemory(), "4096");
-    EXPECT_EQ(project.eeprom(), "4096");
-    EXPECT_EQ(project.textAddressWord(), "0x46");
-    EXPECT_EQ(project.dataAddressByte(), "0x100");
-    EXPECT_TRUE(project.useLongCallJmp());
-    EXPECT_TRUE(project.enhancedCore());
-    EXPECT_TRUE(project.ioRegsOffsetInternalSram());
-    EXPECT_FALSE(project.useRampzElpm());
-    EXPECT_EQ(project.programType(), 1);
-    EXPECT_EQ(project.bootSize(), "2K Words");
-    EXPECT_EQ(project.fpslicMemory(), "");
-    EXPECT_EQ(project.sram(), "External 32K SRAM w/ wait state");
-    EXPECT_EQ(project.printfVersion(), 2);
-    EXPECT_TRUE(project.avrstudioIO());
-    EXPECT_TRUE(project.stringsInFlashOnly());
-    EXPECT_TRUE(project.doNotUseR20ToR23());
-    EXPECT_EQ(project.additionalLib(), "libm.a");
-    EXPECT_EQ(project.returnStackSize(), "0x40");
-    EXPECT_EQ(project.nonDefaultStartup(), "crt_boot.o");
-    EXPECT_EQ(project.unusedRomFillBytes(), "0xFF");
-    EXPECT_EQ(project.otherOptions(), "-nostdlib");
-}
-
-TEST_F(TargetOptionDlgTest, ProgramTypeIsKeptOnlyForDevicesWithABootLoaderSection) {
-    struct Case {
-        const char* part;
-        int harvested;
-    };
-    const Case cases[] = {{"ATtiny13", 0}, {"ATMega16", 1}, {"Custom", 1}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.part);
-        project.setPart(c.part);
-        project.setProgramType(1);
-        project.setBootSize("128 Words");
-        CTargetOptionDlg page(project, false);
-        page.onSetActive();
-        EXPECT_TRUE(control<QRadioButton>(page, "bootLoader").isChecked());
-        page.harvestDataFromControls(project);
-        EXPECT_EQ(project.programType(), c.harvested);
+    for (const char* name :
+         {"useRampzElpm", "avrstudioIO", "stringsInFlashOnly", "doNotUseR20ToR23"}) {
+        box(page, name).click();
     }
-}
+    control<QLineEdit>(page, "additionalLib").setText("libm.a");
+    control<QLineEdit>(page, "returnStackSize").setText("0x40");
+    control<QLineEdit>(page, "nonDefaultStartup").setText("crt_boot.o");
+    control<QLineEdit>(page, "unusedRomFillBytes").setText("0xFF");
+    control<QLineEdit>(page, "otherOptions").setText("-nostdlib");
 
-TEST_F(TargetOptionDlgTest, HarvestBeforeThePageWasShownLeavesTheProjectAlone) {
-    CTargetOptionDlg page(project, true);
-    project.setPart("ATMega16");
-    project.setProgramMemory("5");
     page.harvestDataFromControls(project);
-    EXPECT_FALSE(page.isInitialised());
-    EXPECT_EQ(project.part(), "ATMega16");
-    EXPECT_EQ(project.programMemory(), "5");
-    EXPECT_TRUE(hub->partNamesSet.empty());
+
+    EXPECT_EQ(hub->partNamesSet, Names{"ATMega128 (Please see NOTES)"});
+    EXPECT_EQ(
+        (Names{project.part(), project.programMemory(), project.dataMemory(), project.eeprom(),
+               project.textAddressWord(), project.dataAddressByte(), project.bootSize(),
+               project.fpslicMemory(), project.sram(), project.additionalLib(),
+               project.returnStackSize(), project.nonDefaultStartup(), project.unusedRomFillBytes(),
+               project.otherOptions()}),
+        (Names{"ATMega128 (Please see NOTES)", "0x20000", "4096", "4096", "0x46", "0x100",
+               "2K Words", "", "External 32K SRAM w/ wait state", "libm.a", "0x40", "crt_boot.o",
+               "0xFF", "-nostdlib"}));
+    EXPECT_EQ((std::vector<bool>{project.useLongCallJmp(), project.enhancedCore(),
+                                 project.ioRegsOffsetInternalSram(), project.useRampzElpm(),
+                                 project.avrstudioIO(), project.stringsInFlashOnly(),
+                                 project.doNotUseR20ToR23()}),
+              (std::vector<bool>{true, true, true, false, true, true, true}));
+    EXPECT_EQ(project.programType(), 1);
+    EXPECT_EQ(project.printfVersion(), 2);
 }
 
 TEST_F(TargetOptionDlgTest, ExternalMakefileDisablesEveryInteractiveControl) {
@@ -414,44 +317,27 @@ TEST_F(TargetOptionDlgTest, ExternalMakefileDisablesEveryInteractiveControl) {
     page.setExternalMakefile(true);
     page.onSetActive();
     for (const char* name : interactive) {
-        EXPECT_FALSE(control<QWidget>(page, name).isEnabled()) << name;
+        EXPECT_FALSE(enabled(page, name)) << name;
     }
 
     page.setExternalMakefile(false);
     page.onSetActive();
     for (const char* name : kMemoryLayoutControls) {
-        EXPECT_FALSE(control<QWidget>(page, name).isEnabled()) << name;
+        EXPECT_FALSE(enabled(page, name)) << name;
     }
-    EXPECT_FALSE(edit(page, "programMemory").isEnabled());
-    const char* const editableAgain[] = {"part",         "bootSize",    "sram",
-                                         "useRampzElpm", "application", "printfLong",
-                                         "otherOptions", "notes",       "doNotUseR20ToR23"};
-    for (const char* name : editableAgain) {
-        EXPECT_TRUE(control<QWidget>(page, name).isEnabled()) << name;
+    EXPECT_FALSE(enabled(page, "programMemory"));
+    for (const char* name : {"part", "bootSize", "sram", "useRampzElpm", "application",
+                             "printfLong", "otherOptions", "notes", "doNotUseR20ToR23"}) {
+        EXPECT_TRUE(enabled(page, name)) << name;
     }
-}
-
-TEST_F(TargetOptionDlgTest, ActivationAfterAConfigurationSwitchShowsTheNewConfiguration) {
-    CTargetOptionDlg page(project, false);
-    page.onSetActive();
-    project.setActiveConfiguration("release");
-    project.setPart("ATMega32");
-    project.setProgramMemory("0x8000");
-    project.setPrintfVersion(1);
-
-    page.onSetActive();
-    EXPECT_EQ(list(page, "part").currentText(), "ATMega32");
-    EXPECT_EQ(text(page, "programMemory"), "0x8000");
-    EXPECT_TRUE(control<QRadioButton>(page, "printfLong").isChecked());
-    EXPECT_FALSE(edit(page, "dataMemory").isEnabled());
 }
 
 TEST_F(TargetOptionDlgTest, ListsOutOfTableOrderTreatTheDeviceAsCustom) {
-    std::vector<std::string> withBlankLine = tableNames();
+    Names withBlankLine = tableNames();
     withBlankLine.push_back("");
     struct Case {
         const char* what;
-        std::vector<std::string> parts;
+        Names parts;
         const char* part;
         int entry; // entry to pick afterwards, -1 for none
         const char* harvestedPart;
@@ -461,7 +347,6 @@ TEST_F(TargetOptionDlgTest, ListsOutOfTableOrderTreatTheDeviceAsCustom) {
         {"shifted names", {"Custom", "ATMega16", "ATtiny13"}, "ATMega16", 2, "ATtiny13", true},
         {"empty list", {}, "ATMega16", -1, "Custom", false},
         {"entry past the table", withBlankLine, "Custom", 84, "Custom", true},
-        {"names in table order", tableNames(), "Custom", -1, "Custom", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -481,68 +366,52 @@ TEST_F(TargetOptionDlgTest, ListsOutOfTableOrderTreatTheDeviceAsCustom) {
         EXPECT_EQ(text(page, "programMemory"), "1111");
         EXPECT_EQ(text(page, "eeprom"), "33");
         for (const char* name : kMemoryLayoutControls) {
-            EXPECT_TRUE(control<QWidget>(page, name).isEnabled()) << name;
+            EXPECT_TRUE(enabled(page, name)) << name;
         }
         EXPECT_EQ(entries(list(page, "bootSize")), kGroup1);
-        EXPECT_EQ(logLines(1).size(), c.warned ? 1u : 0u);
+        EXPECT_EQ(logs(1).size(), c.warned ? 1u : 0u);
 
         page.harvestDataFromControls(edited);
         EXPECT_EQ(edited.part(), c.harvestedPart);
         EXPECT_EQ(edited.programMemory(), "1111");
-        EXPECT_EQ(hub->partNamesSet, std::vector<std::string>{c.harvestedPart});
+        EXPECT_EQ(hub->partNamesSet, Names{c.harvestedPart});
     }
 }
 
 TEST_F(TargetOptionDlgTest, DeviceListComesFromTheSupportedPartsFileOfTheHost) {
-    QTemporaryDir studio;
-    ASSERT_TRUE(studio.isValid());
-    ASSERT_TRUE(QDir(studio.path()).mkdir("AvrStudioPlugin"));
-    QFile file(studio.path() + "/AvrStudioPlugin/tazusupportedparts.txt");
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("  Custom \r\nATtiny13\t\n");
-    file.close();
-    const std::string studioDirectory = DriveMap::toWindows(studio.path().toStdString()) + "\\";
+    // Without a host, the build tree's file lists the whole table.
+    CTargetOptionDlg fallback(project, false);
+    fallback.onSetActive();
+    EXPECT_EQ(entries(list(fallback, "part")), tableNames());
+    EXPECT_TRUE(hub->logs.empty());
 
-    fakes::RecordingWorks works;
-    works.studioDirectory = studioDirectory;
+    test::TempDrive drive('S');
+    drive.write("studio\\AvrStudioPlugin\\tazusupportedparts.txt", "  Custom \r\nATtiny13\t\n");
+    works.studioDirectory = "S:\\studio\\";
     PlugInUtility::instance().setHost(&works);
     EXPECT_EQ(CTargetOptionDlg::supportedPartsPath(),
-              studioDirectory + "AvrStudioPlugin\\tazusupportedparts.txt");
+              "S:\\studio\\AvrStudioPlugin\\tazusupportedparts.txt");
     CTargetOptionDlg page(project, false);
     page.onSetActive();
-    PlugInUtility::instance().setHost(nullptr);
+    EXPECT_EQ(entries(list(page, "part")), (Names{"Custom", "ATtiny13"}));
+    EXPECT_TRUE(logs(2).empty());
 
-    EXPECT_EQ(entries(list(page, "part")), (std::vector<std::string>{"Custom", "ATtiny13"}));
-    EXPECT_TRUE(logLines(2).empty());
-}
-
-TEST_F(TargetOptionDlgTest, WithoutAHostTheBuildTreeFileListsTheWholeTable) {
-    CTargetOptionDlg page(project, false);
-    page.onSetActive();
-    EXPECT_EQ(entries(list(page, "part")), tableNames());
-    EXPECT_TRUE(hub->logs.empty());
-}
-
-TEST_F(TargetOptionDlgTest, MissingSupportedPartsFileIsLoggedAndThePageStillOpens) {
-    const std::string missing = buildTreeStudioDirectory() + "nowhere\\";
-    CTargetOptionDlg::setStudioDirectoryFallback(missing);
-    project.setPart("ATMega16");
-    CTargetOptionDlg page(project, false);
-    page.onSetActive();
-
-    EXPECT_TRUE(page.isInitialised());
-    EXPECT_EQ(list(page, "part").count(), 0);
-    EXPECT_EQ(logLines(2), std::vector<std::string>{"Failed to open the supported parts file"});
-    EXPECT_EQ(logLines(0), std::vector<std::string>{"Check that the file " + missing +
-                                                    "AvrStudioPlugin\\tazusupportedparts.txt "
-                                                    "exists"});
-    EXPECT_EQ(text(page, "programMemory"), "1111");
+    // A missing file is logged, and the page still opens with the stored layout.
+    works.studioDirectory = "S:\\nowhere\\";
+    CTargetOptionDlg missing(project, false);
+    missing.onSetActive();
+    EXPECT_EQ(list(missing, "part").count(), 0);
+    EXPECT_EQ(logs(2), Names{"Failed to open the supported parts file"});
+    EXPECT_EQ(
+        logs(0),
+        Names{"Check that the file S:\\nowhere\\AvrStudioPlugin\\tazusupportedparts.txt exists"});
+    EXPECT_EQ(text(missing, "programMemory"), "1111");
 }
 
 TEST_F(TargetOptionDlgTest, NotesButtonShowsTheNotesInAnInformationBox) {
     CTargetOptionDlg page(project, false);
     page.onSetActive();
-    control<QPushButton>(page, "notes").click();
+    click(page, "notes");
     ASSERT_EQ(dialogs.messages().size(), 1u);
     const auto& message = dialogs.messages()[0];
     EXPECT_EQ(message.icon, MessageIcon::Information);
@@ -555,23 +424,5 @@ TEST_F(TargetOptionDlgTest, NotesButtonShowsTheNotesInAnInformationBox) {
     EXPECT_NE(message.text.find("using the Periwright.\n"), std::string::npos);
 }
 
-TEST_F(TargetOptionDlgTest, FailuresInsideFillAndHarvestAreLogged) {
-    Project empty("broken", "C:\\broken\\");
-    CTargetOptionDlg page(empty, false);
-    page.setSupportedParts(tableNames());
-    hub->logs.clear();
-    page.onSetActive();
-    ASSERT_FALSE(logLines(3).empty());
-    EXPECT_EQ(logLines(3).front(), "CTargetOptionDlg::updateControlDataFromProject()|"
-                                   "Project::part(): Invalid active configuration");
-    EXPECT_EQ(logLines(2).front(),
-              "Inconsistency in internal datastructures. Please restart AVR Studio");
-
-    hub->logs.clear();
-    page.harvestDataFromControls(empty);
-    EXPECT_EQ(logLines(3), std::vector<std::string>{"CTargetOptionDlg::harvestDataFromControls()|"
-                                                    "Project::currentConfigName(): Invalid Configuration"});
-}
-
 } // namespace
-} // namespace avrtazu
+} // namespace avrtazu::uitest
