@@ -10,13 +10,14 @@ namespace {
 
 using Command = CliOptions::Command;
 
-constexpr std::array<std::pair<const char*, Command>, 6> kCommandWords{{
+constexpr std::array<std::pair<const char*, Command>, 7> kCommandWords{{
     {"build", Command::Build},
     {"rebuild", Command::Rebuild},
     {"clean", Command::Clean},
     {"compile", Command::Compile},
     {"export-makefile", Command::ExportMakefile},
     {"add", Command::Add},
+    {"new", Command::New},
 }};
 
 // Splits "--name=value"; the value is nullopt for a bare "--name".
@@ -26,6 +27,12 @@ std::pair<std::string, std::optional<std::string>> splitOption(const std::string
         return {argument, std::nullopt};
     }
     return {argument.substr(0, equals), argument.substr(equals + 1)};
+}
+
+// A project name becomes the name of a file in the project's folder.
+bool validProjectName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of("/\\") == std::string::npos;
 }
 
 } // namespace
@@ -42,6 +49,8 @@ std::string CliOptions::commandWord(Command command) {
 std::string CliOptions::usage() {
     return "Usage: avrtazu [--registry FILE] [--studio-dir DIR] [--verbose] COMMAND PROJECT.aps "
            "[ARGS]\n"
+           "       avrtazu [--registry FILE] [--studio-dir DIR] [--verbose] new DIR NAME "
+           "[--part DEVICE]\n"
            "       avrtazu --help | --version\n"
            "\n"
            "Runs the AVR TAZU compiler plug-in on a project, as the IDE would, and saves the "
@@ -54,6 +63,9 @@ std::string CliOptions::usage() {
            "  compile FILE           compile one source file of the project\n"
            "  export-makefile OUT    write the project's Makefile to OUT\n"
            "  add FILE...            add files to the project\n"
+           "  new DIR NAME           create the project DIR/NAME.aps as the IDE does, for the\n"
+           "                         device of --part DEVICE (none: Custom), and accept its\n"
+           "                         options as shown\n"
            "\n"
            "Options:\n"
            "  --registry FILE        the registry file (default: avrtazu.reg beside avrtazu)\n"
@@ -99,16 +111,20 @@ std::optional<CliOptions> CliOptions::parse(const std::vector<std::string>& argu
             version = true;
         } else if (name == "--verbose") {
             options.verbose = true;
-        } else if (name == "--registry" || name == "--studio-dir") {
+        } else if (name == "--registry" || name == "--studio-dir" || name == "--part") {
             if (!value && i + 1 < arguments.size()) {
                 value = arguments[++i];
             }
             if (!value || value->empty()) {
                 *error = "option " + name +
-                         (name == "--registry" ? " needs a FILE" : " needs a folder (DIR)");
+                         (name == "--registry" ? " needs a FILE"
+                          : name == "--part"   ? " needs a DEVICE"
+                                               : " needs a folder (DIR)");
                 return std::nullopt;
             }
-            (name == "--registry" ? options.registryFile : options.studioDirectory) = *value;
+            (name == "--registry"     ? options.registryFile
+             : name == "--studio-dir" ? options.studioDirectory
+                                      : options.part) = *value;
         } else {
             *error = "unknown option '" + argument + "'";
             return std::nullopt;
@@ -131,8 +147,14 @@ std::optional<CliOptions> CliOptions::parse(const std::vector<std::string>& argu
         return std::nullopt;
     }
     options.command = known->second;
+    if (!options.part.empty() && options.command != Command::New) {
+        *error = "option --part belongs to 'new'";
+        return std::nullopt;
+    }
     if (positional.size() < 2 || positional[1].empty()) {
-        *error = "'" + word + "' needs a project file (PROJECT.aps)";
+        *error = options.command == Command::New
+                     ? "'new' needs a folder (DIR) and a NAME"
+                     : "'" + word + "' needs a project file (PROJECT.aps)";
         return std::nullopt;
     }
     options.project = positional[1];
@@ -160,6 +182,24 @@ std::optional<CliOptions> CliOptions::parse(const std::vector<std::string>& argu
     case Command::Add:
         if (count == 0) {
             *error = "'add' needs at least one FILE after the project file";
+            return std::nullopt;
+        }
+        break;
+    case Command::New:
+        if (count != 1) {
+            *error = "'new' needs a folder (DIR) and a NAME, and nothing after them";
+            return std::nullopt;
+        }
+        options.name = options.files.front();
+        options.files.clear();
+        // "blink.aps" names the project blink, as the file it becomes.
+        if (options.name.size() > 4 &&
+            options.name.compare(options.name.size() - 4, 4, ".aps") == 0) {
+            options.name.resize(options.name.size() - 4);
+        }
+        if (!validProjectName(options.name)) {
+            *error =
+                "'" + options.name + "' cannot name a project: use a file name without a folder";
             return std::nullopt;
         }
         break;

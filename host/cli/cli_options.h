@@ -8,19 +8,24 @@ namespace avrtazu {
 
 // The command line of avrtazu:
 //   avrtazu [--registry FILE] [--studio-dir DIR] [--verbose] COMMAND PROJECT.aps [ARGS]
+//   avrtazu [--registry FILE] [--studio-dir DIR] [--verbose] new DIR NAME [--part DEVICE]
 //   avrtazu --help | --version
 // Options may also follow the command; "--" ends them.
 class CliOptions {
 public:
-    enum class Command { Help, Version, Build, Rebuild, Clean, Compile, ExportMakefile, Add };
+    enum class Command { Help, Version, Build, Rebuild, Clean, Compile, ExportMakefile, Add, New };
 
     Command command = Command::Help;
     std::string registryFile;
     std::string studioDirectory;
     bool verbose = false;
+    // The project file; for new, the folder that receives it.
     std::string project;
     // FILE of compile, OUT of export-makefile, the files of add.
     std::vector<std::string> files;
+    // NAME and DEVICE of new: the project file is NAME.aps, the debugger's device DEVICE.
+    std::string name;
+    std::string part;
 
     // nullopt and *error for a command line that does not fit.
     static std::optional<CliOptions> parse(const std::vector<std::string>& arguments,

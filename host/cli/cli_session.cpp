@@ -43,6 +43,7 @@ constexpr long kCommandCompile = 3;
 constexpr long kCommandClean = 4;
 constexpr long kCommandExportMakefile = 6;
 constexpr long kEventSave = 12;
+constexpr long kEventNewProject = 56;
 constexpr long kEventProjectOpened = 101;
 
 // A run in which the plug-in keeps reopening dialogs that nobody can answer has to stop.
@@ -180,6 +181,9 @@ int CliSession::prepare(const CliOptions& options, const std::string& executable
         }
     }
     m_document = std::make_unique<ProjectDocument>();
+    if (options.command == CliOptions::Command::New) {
+        return prepareNewProject(options);
+    }
     std::string error;
     if (!m_document->load(options.project, &error)) {
         note(error);
@@ -188,8 +192,34 @@ int CliSession::prepare(const CliOptions& options, const std::string& executable
     return kExitSuccess;
 }
 
+// A new project's folder is made when missing; an existing project is never replaced.
+int CliSession::prepareNewProject(const CliOptions& options) {
+    const fs::path aps =
+        fs::path(options.project) / (options.name + ProjectDocument::kFileExtension);
+    std::error_code failure;
+    if (fs::exists(aps, failure)) {
+        note(aps.string() + " already exists; nothing was changed");
+        return kExitUsage;
+    }
+    // The folders that are made here, deepest first, so that a failed run can take them back.
+    std::vector<fs::path> missing;
+    for (fs::path folder = absolute(options.project); !folder.empty() && !fs::exists(folder);
+         folder = folder.parent_path()) {
+        missing.push_back(folder);
+    }
+    if (!missing.empty() && !fs::create_directories(options.project, failure)) {
+        note("cannot make the folder " + options.project + " (" + failure.message() + ")");
+        return kExitUsage;
+    }
+    m_madeFolders = std::move(missing);
+    m_document->create(options.project, options.name);
+    return kExitSuccess;
+}
+
 int CliSession::drive(const CliOptions& options) {
     m_hub = std::make_shared<HostHub>(m_document.get());
+    // The debugger's device, which the plug-in takes for a new project.
+    m_hub->setDebugPartName(options.part);
     m_hub->setLogHandler(
         [this](long level, const std::string& prefix, const std::string& context,
                const std::string& message) { onLog(level, prefix, context, message); });
@@ -250,7 +280,9 @@ int CliSession::drive(const CliOptions& options) {
     const CurrentFolderScope projectFolder(m_document->folder());
     m_callerFolder = projectFolder.previous();
     m_phase = Phase::Loading;
-    plugin->HandleEvent(kEventProjectOpened, Bstr());
+    if (options.command != CliOptions::Command::New) {
+        plugin->HandleEvent(kEventProjectOpened, Bstr());
+    }
 
     m_phase = Phase::Running;
     works.resetOutputWatch();
@@ -277,6 +309,14 @@ int CliSession::drive(const CliOptions& options) {
                 : "the project's plug-in section could not be read (" + m_damage.front() + ")";
         note(reason + "; " + m_document->path() + " was left as it was");
         status = kExitFailure;
+    } else if (options.command == CliOptions::Command::New && status != kExitSuccess) {
+        // Half a project helps nobody: nothing is left behind.
+        note(m_document->path() + " was not created");
+        // Only empty folders go: whatever else came into them stays.
+        for (const fs::path& folder : m_madeFolders) {
+            std::error_code ignored;
+            fs::remove(folder, ignored);
+        }
     } else {
         std::string error;
         if (!m_document->save(&error)) {
@@ -330,6 +370,11 @@ long CliSession::runCommand(const CliOptions& options, IGuiPlugin& plugin, CliWo
         }
         return m_commandErrors > 0 ? E_FAIL : S_OK;
     }
+    case Command::New:
+        // The host's new-project event: the plug-in sets the project up and shows its options,
+        // which the modal hook accepts as shown.
+        plugin.HandleEvent(kEventNewProject, Bstr());
+        return m_commandErrors > 0 ? E_FAIL : S_OK;
     case Command::Help:
     case Command::Version:
         break;

@@ -16,10 +16,11 @@ class HostHub;
 class IGuiPlugin;
 class ProjectDocument;
 
-// One run of avrtazu: loads the project document, drives the plug-in as the IDE would (setup,
-// Init, project opened, the command, save event, Close), saves the document before the
-// plug-in's Close drops the host's sections, and turns what happened into an exit status.
-// Build output goes to `output`; the log, messages and avrtazu's own notes to `messages`.
+// One run of avrtazu: loads the project document (or, for new, creates it), drives the plug-in
+// as the IDE would (setup, Init, project opened or new project, the command, save event, Close),
+// saves the document before the plug-in's Close drops the host's sections, and turns what happened
+// into an exit status. Build output goes to `output`; the log, messages and avrtazu's own notes to
+// `messages`.
 class CliSession {
 public:
     static constexpr int kExitSuccess = 0;
@@ -43,6 +44,7 @@ private:
     enum class Phase { Starting, Loading, Running, Saving, Closing };
 
     int prepare(const CliOptions& options, const std::string& executableFolder);
+    int prepareNewProject(const CliOptions& options);
     int drive(const CliOptions& options);
     long runCommand(const CliOptions& options, IGuiPlugin& plugin, CliWorks& works);
     int judge(const CliOptions& options, long result);
@@ -67,6 +69,9 @@ private:
     int m_commandErrors = 0;
     // Dialogs run through the modal hook so far.
     int m_modalRuns = 0;
+    // The folders that new made for its project, deepest first; removed again when the project
+    // is not created.
+    std::vector<std::filesystem::path> m_madeFolders;
 };
 
 } // namespace avrtazu
