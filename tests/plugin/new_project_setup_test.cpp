@@ -70,11 +70,6 @@ TEST_F(NewProjectSetupTest, AcceptedSheetTakesTheDebuggersDeviceLayout) {
          NewProjectSetup::kAtmega128,
          {"0x20000", "4096", "4096", "0x46", "0x100"},
          {true, true, true}},
-        {"ATMega128",
-         NewProjectSetup::kAtmega128,
-         {"0x20000", "4096", "4096", "0x46", "0x100"},
-         {true, true, true}},
-        {"ATMEGA16", "ATMega16", {"16384", "1024", "512", "0x2A", "0x60"}, {true, true, false}},
         {"", "Custom", {"1024", "64", "128", "0x2", "0x60"}, {false, false, false}},
     };
     for (const Case& c : cases) {

@@ -206,11 +206,6 @@ std::vector<std::string> OptionsFixture::fullNames(const std::list<SourceFile>& 
     return names;
 }
 
-HRESULT OptionsFixture::Commands::ExecuteCommand(long command) {
-    commands.push_back(command);
-    return S_OK;
-}
-
 void OptionsFixture::Commands::saveProject() {
     owner.xml->projectToXML(owner.project);
 }
