@@ -8,6 +8,7 @@
 #include "persistence/project_xml_handler.h"
 #include "platform/dialog_service.h"
 #include "platform/file_system.h"
+#include "platform/text_case.h"
 #include "plugin/options_change.h"
 #include "services/bstr.h"
 #include "services/gui_works.h"
@@ -19,16 +20,6 @@
 
 namespace avrtazu {
 
-namespace {
-
-std::string lowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-} // namespace
-
 NewProjectSetup::NewProjectSetup(OptionsContext context, WindowSetup setupWindows)
     : m_context(std::move(context)), m_setupWindows(std::move(setupWindows)) {}
 
@@ -36,15 +27,15 @@ std::string NewProjectSetup::partForDebuggerDevice(const std::string& debuggerPa
     if (debuggerPart.empty()) {
         return "Custom";
     }
-    const std::string part = lowerCase(debuggerPart);
+    const std::string part = TextCase::lower(debuggerPart);
     return part == "atmega128" ? kAtmega128 : part;
 }
 
 bool NewProjectSetup::isSupported(const std::string& part) {
-    const std::string wanted = lowerCase(part);
+    const std::string wanted = TextCase::lower(part);
     for (int row = 0; row < DeviceCatalog::deviceCount; ++row) {
         const std::string& name = DeviceCatalog::device(row).name;
-        if (lowerCase(name) == wanted) {
+        if (TextCase::lower(name) == wanted) {
             return true;
         }
         if (name == kLastCheckedDevice) {

@@ -4,6 +4,7 @@
 
 #include "model/project.h"
 #include "platform/dialog_service.h"
+#include "platform/text_case.h"
 #include "services/bstr.h"
 #include "services/gui_works.h"
 #include "services/plugin_hub.h"
@@ -24,13 +25,6 @@ namespace avrtazu {
 namespace {
 
 bool newProjectFlag = false;
-
-bool equalIgnoringCase(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
 
 void showMessage(const std::string& text, MessageIcon icon) {
     DialogService::current().messageBox(text, std::string(), icon, MessageButtons::Ok);
@@ -104,7 +98,7 @@ std::optional<OptionsChange::Failure> OptionsChange::checkOptions() {
         return failure;
     }
     // A listed device brings its own EEPROM size, which may be none at all.
-    if (equalIgnoringCase(project.part(), "Custom")) {
+    if (TextCase::equalIgnoringCase(project.part(), "Custom")) {
         if (auto failure = field(4, project.eeprom(), "EEPROM", false)) {
             return failure;
         }
@@ -128,7 +122,7 @@ std::optional<OptionsChange::Failure> OptionsChange::checkOptions() {
     if (auto failure = field(9, project.unusedRomFillBytes(), "Unused ROM Fill Bytes", true)) {
         return failure;
     }
-    if (project.programType() != 0 && equalIgnoringCase(project.bootSize(), "None")) {
+    if (project.programType() != 0 && TextCase::equalIgnoringCase(project.bootSize(), "None")) {
         const auto failure = fail(10, kBootSizeNone);
         project.setProgramType(0);
         return failure;

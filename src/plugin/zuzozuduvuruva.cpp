@@ -10,6 +10,7 @@
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
+#include "platform/text_case.h"
 #include "services/gui_works.h"
 #include "services/output_directory.h"
 #include "services/plugin_hub.h"
@@ -34,13 +35,6 @@ std::string helpRequest(const std::string& topic) {
 }
 
 constexpr const char* kUtf8ByteOrderMark = "\xEF\xBB\xBF";
-
-bool equalIgnoringCase(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
 
 } // namespace
 
@@ -466,7 +460,7 @@ void Zuzozuduvuruva::jumpToSourceLine(const std::string& text) {
 
 void Zuzozuduvuruva::compareDebugPart(const std::string& debugPart) {
     const std::string part = m_project.part();
-    if (!equalIgnoringCase(part, debugPart)) {
+    if (!TextCase::equalIgnoringCase(part, debugPart)) {
         utility().logWarning("Part name selected for compilation is " + part +
                              ", while partname selected for debugging is " + debugPart + ".");
     }

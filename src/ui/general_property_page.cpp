@@ -3,6 +3,7 @@
 #include "model/project.h"
 #include "model/source_file.h"
 #include "platform/dialog_service.h"
+#include "platform/text_case.h"
 #include "ui/configurations_dialog.h"
 #include "ui/folder_browser.h"
 #include "ui/inconsistency_report.h"
@@ -37,12 +38,6 @@ QString displayText(const char* crlfText) {
     return qtText(crlfText).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-std::string lowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 // The combo box is a sorted one: letter case is ignored first, then the exact text decides.
 std::vector<std::string> sortedNames(const Project& project) {
     std::vector<std::string> names;
@@ -50,7 +45,7 @@ std::vector<std::string> sortedNames(const Project& project) {
         names.push_back(config.name());
     }
     std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return lowerCase(a) < lowerCase(b);
+        return TextCase::lower(a) < TextCase::lower(b);
     });
     return names;
 }
