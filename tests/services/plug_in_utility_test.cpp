@@ -1,5 +1,6 @@
 #include "services/plug_in_utility.h"
 
+#include "model/project.h"
 #include "platform/log_sink.h"
 #include "platform/system_error_text.h"
 #include "services/fake_host_support.h"
@@ -89,8 +90,9 @@ TEST(PlugInUtilityLogTest, LinesReachTheHubOrElseStandardError) {
         {[](PlugInUtility& u) { u.logWarning("Part differs"); }, 1, "warning", "", "Part differs"},
         {[](PlugInUtility& u) { u.logError("Failed"); }, 2, "error", "", "Failed"},
         {[](PlugInUtility& u) { u.logDebug("Build()", ": Finished"); }, 3, "debug", "Build()", ": Finished"},
-        // Lines of the lower layers arrive the same way.
-        {[](PlugInUtility&) { LogSink::post(LogLevel::Error, "", "from the model"); }, 2, "error", "", "from the model"},
+        // The model's refusals arrive the same way, as errors.
+        {[](PlugInUtility&) { Project().removeConfiguration("Debug"); }, 2, "error", "",
+         "Could not remove configuration: Only one Configuration left."},
         // clang-format on
     };
     const struct {
