@@ -8,19 +8,17 @@
 namespace avrtazu::test {
 namespace {
 
-const char* const kSetupText = "<?xml version=\"1.0\"?>\n"
-                               "<AvrPlugin>\n"
-                               "\t<Command id=\"0\">Build</Command>\n"
-                               "\t<Command id=\"8\">avr-libc help</Command>\n"
-                               "</AvrPlugin>";
+const std::string kSetup = "<?xml version=\"1.0\"?>\n<AvrPlugin>\n"
+                           "\t<Command id=\"0\">Build</Command>\n</AvrPlugin>";
+const std::string kShortSetup = "<AvrPlugin><Command id=\"0\">Build</Command></AvrPlugin>";
 
-// The registry and the setup file a host installation has, and what GetSetup then gives.
+// The registry value naming the plug-in folder, the setup file in that folder, and what
+// GetSetup then gives.
 struct SetupCase {
     const char* name;
-    // The registry file's text after its first line.
-    std::string registry;
-    // The plug-in folder (below C:\) in which the setup file is written; none when empty.
-    std::string folder;
+    // The folder below C:\ that the registry names; the value is missing when null.
+    std::optional<std::string> folder;
+    // The setup file's bytes; no file when null.
     std::optional<std::string> content;
     HRESULT expected;
     // What GetSetup gives when it is not the file's content.
@@ -30,81 +28,45 @@ struct SetupCase {
 std::string utf16(const std::string& ascii) {
     std::string bytes = "\xFF\xFE";
     for (char c : ascii) {
-        bytes += c;
-        bytes += '\0';
+        bytes += {c, '\0'};
     }
     return bytes;
 }
 
-std::string pluginPathEntry(const std::string& folder) {
-    std::string escaped = "C:\\\\";
-    for (char c : folder) {
-        escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
-    }
-    return "[HKEY_LOCAL_MACHINE\\Software\\Atmel\\AvrTools]\r\n\"AvrToolsPluginPath\"=\"" +
-           escaped + "\"\r\n";
-}
-
-// A folder name that makes the registry value (C:\ and the name) exactly `bytes` long.
-std::string folderOfLength(std::size_t bytes) {
-    return std::string(bytes - 3, 'p');
-}
-
-void PrintTo(const SetupCase& row, std::ostream* out) {
-    *out << row.name;
-}
-
 class GetSetupTest : public PluginFixture, public ::testing::WithParamInterface<SetupCase> {};
-
-const std::string kUntouched = "untouched";
 
 TEST_P(GetSetupTest, ReadsTheSetupFileNamedByTheRegistry) {
     const SetupCase& row = GetParam();
-    Registry::setFile(
-        drive.write("setup.reg", "Windows Registry Editor Version 5.00\r\n\r\n" + row.registry));
+    const std::string folder = row.folder.value_or("plugins");
+    const std::string value = row.folder ? "\"AvrToolsPluginPath\"=\"C:\\\\" + folder + "\"\r\n"
+                                         : std::string("\"Other\"=\"C:\\\\plugins\"\r\n");
+    Registry::setFile(drive.write("setup.reg", "Windows Registry Editor Version 5.00\r\n\r\n"
+                                               "[HKEY_LOCAL_MACHINE\\Software\\Atmel\\AvrTools]"
+                                               "\r\n" +
+                                                   value));
     if (row.content) {
-        drive.write(row.folder + "/avrtazuplugin.xml", *row.content);
+        drive.write(folder + "/avrtazuplugin.xml", *row.content);
     }
 
-    Bstr setup = toWide(kUntouched);
+    Bstr setup = L"untouched";
     EXPECT_EQ(plugin->GetSetup(&setup), row.expected);
-    if (row.expected == S_OK) {
-        EXPECT_EQ(toNarrow(setup), row.text.value_or(*row.content));
-    } else {
-        EXPECT_EQ(toNarrow(setup), kUntouched);
-    }
+    const std::string expected =
+        row.expected != S_OK ? "untouched" : row.text.value_or(*row.content);
+    EXPECT_EQ(toNarrow(setup), expected);
 }
 
+// The registry value and its terminator must fit 250 bytes: C:\ and 246 or 247 characters.
 INSTANTIATE_TEST_SUITE_P(
     Installations, GetSetupTest,
     ::testing::Values(
-        SetupCase{"NoKey", "[HKEY_LOCAL_MACHINE\\Software\\Atmel]\r\n\"Other\"=\"x\"\r\n", "",
-                  std::nullopt, E_NOTIMPL},
-        SetupCase{"NoValue", "[HKEY_LOCAL_MACHINE\\Software\\Atmel\\AvrTools]\r\n\"X\"=\"y\"\r\n",
-                  "", std::nullopt, E_NOTIMPL},
-        SetupCase{"NoFile", pluginPathEntry("studio\\plugins"), "", std::nullopt, E_NOTIMPL},
-        SetupCase{"FileInAnotherFolder", pluginPathEntry("studio\\plugins"), "studio",
-                  std::string(kSetupText), E_NOTIMPL},
-        SetupCase{"NotXml", pluginPathEntry("studio\\plugins"), "studio/plugins",
-                  std::string("<AvrPlugin><Command></AvrPlugin>"), E_FAIL},
-        SetupCase{"EmptyFile", pluginPathEntry("studio\\plugins"), "studio/plugins", std::string(),
-                  E_FAIL},
-        SetupCase{"Found", pluginPathEntry("studio\\plugins"), "studio/plugins",
-                  std::string(kSetupText), S_OK},
-        SetupCase{"ByteOrderMarkDropped", pluginPathEntry("studio\\plugins"), "studio/plugins",
-                  "\xEF\xBB\xBF" + std::string(kSetupText), S_OK, std::string(kSetupText)},
-        SetupCase{"Utf16File", pluginPathEntry("studio\\plugins"), "studio/plugins",
-                  utf16("<AvrPlugin><Command id=\"0\">Build</Command></AvrPlugin>"), S_OK,
-                  std::string("<AvrPlugin><Command id=\"0\">Build</Command></AvrPlugin>")},
-        SetupCase{"KeyNameInOtherCase",
-                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\ATMEL\\AVRTOOLS]\r\n"
-                  "\"AvrToolsPluginPath\"=\"C:\\\\studio\"\r\n",
-                  "studio", std::string(kSetupText), S_OK},
-        // The value and its terminator must fit 250 bytes.
-        SetupCase{"LongestPath", pluginPathEntry(folderOfLength(249)), folderOfLength(249),
-                  std::string(kSetupText), S_OK},
-        SetupCase{"PathTooLong", pluginPathEntry(folderOfLength(250)), folderOfLength(250),
-                  std::string(kSetupText), E_NOTIMPL}),
+        SetupCase{"NoValue", std::nullopt, kSetup, E_NOTIMPL},
+        SetupCase{"NoFile", "plugins", std::nullopt, E_NOTIMPL},
+        SetupCase{"NotXml", "plugins", std::string("<AvrPlugin><Command></AvrPlugin>"), E_FAIL},
+        SetupCase{"Found", "plugins", kSetup, S_OK},
+        SetupCase{"ByteOrderMarkDropped", "plugins", "\xEF\xBB\xBF" + kSetup, S_OK, kSetup},
+        SetupCase{"Utf16Reencoded", "plugins", utf16(kShortSetup), S_OK, kShortSetup},
+        SetupCase{"LongestPath", std::string(246, 'p'), kSetup, S_OK},
+        SetupCase{"PathTooLong", std::string(247, 'p'), kSetup, E_NOTIMPL}),
     [](const ::testing::TestParamInfo<SetupCase>& info) { return std::string(info.param.name); });
 
 TEST_F(PluginFixture, GetSetupRefusesANullSetup) {

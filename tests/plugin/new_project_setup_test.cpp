@@ -1,4 +1,4 @@
-#include "plugin/options_fixture.h"
+#include "plugin/plugin_fixture.h"
 
 #include "plugin/new_project_setup.h"
 #include "plugin/options_change.h"
@@ -6,133 +6,66 @@
 #include <filesystem>
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace avrtazu::test {
 namespace {
 
-using Sheet = CProjectPropertiesSheet;
-using NewProjectSetupTest = OptionsFixture;
+using NewProjectSetupTest = PluginFixture;
 
-constexpr long kError = 2;
-const char* const kInitialFile = "C:\\work\\demo\\demo.c";
+const std::string kInitialFile = "C:\\work\\demo\\demo.c";
 
-const OptionsFixture::Pass asShown = [](Sheet& sheet) { return OptionsFixture::accept(sheet); };
-
-TEST(NewProjectPart, DebuggerDeviceGivesThePart) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"", "Custom"},
-        {"ATmega16", "atmega16"},
-        {"ATtiny2313", "attiny2313"},
-        {"atmega128", NewProjectSetup::kAtmega128},
-        {"ATMEGA128", NewProjectSetup::kAtmega128},
-        {"AtMeGa128", NewProjectSetup::kAtmega128},
-        {"ATmega1280", "atmega1280"},
-        {"ATmega128A", "atmega128a"},
-    };
-    for (const auto& [debugger, part] : cases) {
-        EXPECT_EQ(NewProjectSetup::partForDebuggerDevice(debugger), part) << debugger;
-    }
+// The host's new-project event to a new plug-in object, on a document without its section.
+HRESULT newProject(PluginFixture& f) {
+    f.plugin = std::make_unique<Zuzozuduvuruva>();
+    f.writeDocument(nullptr);
+    EXPECT_EQ(f.plugin->Init(&f.works), S_OK);
+    return f.plugin->HandleEvent(Zuzozuduvuruva::kNewProject, Bstr());
 }
 
-TEST(NewProjectPart, DeviceCheckIgnoresCaseUpToTheLastRow) {
-    const std::pair<const char*, bool> cases[] = {
-        {"custom", true},
-        {"attiny13", true},
-        {"ATMEGA16", true},
-        {"at90s8535", true},
-        {"atmega128 : m103 mode", true},
-        {"atxmega128a1", false},
-        {"at90s8535 ", false},
-        {"atmega", false},
-    };
-    for (const auto& [part, supported] : cases) {
-        EXPECT_EQ(NewProjectSetup::isSupported(part), supported) << part;
-    }
-    EXPECT_EQ(NewProjectSetup::notSupportedMessage("atxmega128a1"),
-              "\"atxmega128a1\" not supported by TAZU-AVR.\n\nDevice configuration not set for the "
-              "compiler.\nPlease select the appropriate device under the "
-              "\"Project->Configuration Options->Target\" tab.");
-}
-
-// The sheet of a new project opens on the Target page with the device's own memory layout,
-// and accepting it as shown commits that layout.
-TEST_F(NewProjectSetupTest, AcceptedSheetTakesTheDebuggersDeviceLayout) {
-    struct Case {
+// The part for the debugger's device, and whether the compiler knows it; case is ignored.
+TEST(NewProjectPart, DebuggerDeviceGivesThePartAndItsSupport) {
+    const struct {
         const char* debugger;
         const char* part;
-        std::vector<std::string> memory; // program, data, EEPROM, text start, data start
-        std::vector<bool> core;          // long calls, enhanced core, RAMPZ/ELPM
+        bool supported;
+    } cases[] = {
+        {"", "Custom", true},
+        {"ATMEGA16", "atmega16", true},
+        {"AtMeGa128", NewProjectSetup::kAtmega128, true},
+        {"ATmega1280", "atmega1280", true},
+        {"AT90S8535", "at90s8535", true},
+        {"ATmega", "atmega", false},
     };
-    const Case cases[] = {
-        {"ATtiny2313", "ATtiny2313", {"2048", "128", "128", "0x13", "0x60"}, {false, false, false}},
-        {"atmega128",
-         NewProjectSetup::kAtmega128,
-         {"0x20000", "4096", "4096", "0x46", "0x100"},
-         {true, true, true}},
-        {"", "Custom", {"1024", "64", "128", "0x2", "0x60"}, {false, false, false}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.debugger);
-        startNewProject();
-        hub->debugPartName = c.debugger;
-        hub->partNamesSet.clear();
-        dialogs.clear();
-        expectSheets({asShown});
-
-        newProjectSetup();
-
-        EXPECT_EQ(sheetsShown(), 1);
-        EXPECT_EQ(openingPages(), std::vector<int>{Sheet::TargetPage});
-        EXPECT_TRUE(messageTexts().empty());
-        EXPECT_FALSE(OptionsChange::newProject());
-        Project stored;
-        ASSERT_EQ(xml->XMLToProject(stored), S_OK);
-        for (const Project* p : {&project, &stored}) {
-            EXPECT_EQ(p->part(), c.part);
-            EXPECT_EQ((std::vector<std::string>{p->programMemory(), p->dataMemory(), p->eeprom(),
-                                                p->textAddressWord(), p->dataAddressByte()}),
-                      c.memory);
-            EXPECT_EQ(
-                (std::vector<bool>{p->useLongCallJmp(), p->enhancedCore(), p->useRampzElpm()}),
-                c.core);
-        }
-        ASSERT_FALSE(hub->partNamesSet.empty());
-        EXPECT_EQ(hub->partNamesSet.back(), c.part);
+    for (const auto& c : cases) {
+        EXPECT_EQ(NewProjectSetup::partForDebuggerDevice(c.debugger), c.part) << c.debugger;
+        EXPECT_EQ(NewProjectSetup::isSupported(c.part), c.supported) << c.part;
     }
 }
 
-TEST_F(NewProjectSetupTest, UnknownDeviceIsToldBeforeTheSheetOpens) {
-    startNewProject();
-    hub->debugPartName = "ATxmega128A1";
-    expectSheets({[this](Sheet& sheet) {
-        EXPECT_EQ(messageTexts(),
-                  std::vector<std::string>{NewProjectSetup::notSupportedMessage("atxmega128a1")});
+TEST_F(NewProjectSetupTest, EventTakesTheHostsStateAndEndsInTheSheetOnTheTargetPage) {
+    PlugInUtility::instance().setMakeDirectory("C:\\tazu\\make\\");
+    PlugInUtility::instance().setCompilerDirectory("C:\\tazu\\bin\\");
+    hub->debugPartName = "atmega128";
+    bool flagWhileShown = false;
+    expectSheets({[&](Sheet& sheet) {
+        flagWhileShown = OptionsChange::newProject();
         return accept(sheet);
     }});
 
-    newProjectSetup();
+    EXPECT_EQ(newProject(*this), S_OK);
 
     EXPECT_EQ(sheetsShown(), 1);
-    ASSERT_EQ(dialogs.messages().size(), 1u);
-    EXPECT_EQ(dialogs.messages()[0].icon, MessageIcon::None);
-    // The Target page knows no such device and offers "Custom".
-    EXPECT_EQ(project.part(), "Custom");
-}
-
-TEST_F(NewProjectSetupTest, ProjectTakesTheHostsStateAndTheToolchain) {
-    startNewProject();
-    PlugInUtility::instance().setMakeDirectory("C:\\tazu\\bin\\");
-    PlugInUtility::instance().setCompilerDirectory("C:\\tazu\\bin\\");
-    works.projectDirectory = "C:\\work\\demo\\";
-    expectSheets({asShown});
-
-    newProjectSetup();
-
+    EXPECT_TRUE(flagWhileShown);
+    EXPECT_FALSE(OptionsChange::newProject()) << "the commit clears the flag";
+    EXPECT_TRUE(messageTexts().empty());
+    EXPECT_TRUE(plugin->windowsCreated());
+    const Project& project = plugin->project();
+    EXPECT_EQ(project.part(), "ATMega128 (Please see NOTES)");
+    EXPECT_EQ(documentText("/AVRStudio/AVRTAZUPLUGIN/CONFIGS/CONFIG/PART"),
+              "ATMega128 (Please see NOTES)");
     EXPECT_EQ(project.name(), "demo");
     EXPECT_EQ(project.homePath(), "C:\\work\\demo\\");
-    EXPECT_EQ(project.currentConfigName(), "default");
-    EXPECT_EQ(project.makeLocation(), "C:\\tazu\\bin\\");
+    EXPECT_EQ(project.makeLocation(), "C:\\tazu\\make\\");
     EXPECT_EQ(project.tazuLocation(), "C:\\tazu\\bin\\");
     EXPECT_EQ(project.outputDir(), "default\\");
     EXPECT_EQ(project.optionTabIndex(), Sheet::TargetPage);
@@ -140,75 +73,67 @@ TEST_F(NewProjectSetupTest, ProjectTakesTheHostsStateAndTheToolchain) {
     EXPECT_FALSE(hub->sourceFileLists.empty()) << "project files announced";
 }
 
-TEST_F(NewProjectSetupTest, InitialFileIsCreatedAddedAndOpened) {
+TEST_F(NewProjectSetupTest, UnknownDeviceIsToldBeforeTheSheetOpens) {
+    hub->debugPartName = "ATxmega128A1";
+    expectSheets({[this](Sheet& sheet) {
+        EXPECT_EQ(messageTexts(),
+                  Strings{"\"atxmega128a1\" not supported by TAZU-AVR.\n\nDevice configuration not "
+                          "set for the compiler.\nPlease select the appropriate device under the "
+                          "\"Project->Configuration Options->Target\" tab."});
+        return accept(sheet);
+    }});
+
+    newProject(*this);
+
+    EXPECT_EQ(sheetsShown(), 1);
+    ASSERT_EQ(dialogs.messages().size(), 1U);
+    EXPECT_EQ(dialogs.messages()[0].icon, MessageIcon::None);
+    // The Target page knows no such device and offers "Custom".
+    EXPECT_EQ(plugin->project().part(), "Custom");
+}
+
+TEST_F(NewProjectSetupTest, TheHostsInitialFileIsCreatedAddedAndOpenedWithOrWithoutWindows) {
     const struct {
         const char* name;
+        std::string initialName;
+        HRESULT nameResult;
         const char* existing; // content on disk before, or null
         HRESULT openResult;
+        HRESULT dockResult = S_OK;
     } cases[] = {
-        {"new file", nullptr, S_OK},
-        {"file with content", "int main(void) { return 0; }\n", S_OK},
-        {"editor cannot open it", nullptr, E_FAIL},
-        {"editor answers S_FALSE", nullptr, S_FALSE},
+        {"new file, editor answers S_FALSE", kInitialFile, S_OK, nullptr, S_FALSE},
+        // Without the tree's window the file goes straight into the project.
+        {"windows failed", kInitialFile, S_OK, nullptr, S_OK, E_FAIL},
+        {"file with content", kInitialFile, S_OK, "int main(void) { return 0; }\n", S_OK},
+        {"no name", "", S_OK, nullptr, S_OK},
+        {"name refused", kInitialFile, E_FAIL, nullptr, S_OK},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        startNewProject();
         std::filesystem::remove(drive.linux("work/demo/demo.c"));
         if (c.existing != nullptr) {
             drive.write("work/demo/demo.c", c.existing);
         }
-        works.initialFileName = kInitialFile;
+        clearRecords();
+        works.initialFileName = c.initialName;
+        works.initialFileNameResult = c.nameResult;
         works.openFileResult = c.openResult;
-        works.openedFiles.clear();
-        works.addedSourceFiles.clear();
-        hub->logs.clear();
-        expectSheets({[this](Sheet& sheet) {
-            // In the tree before the sheet opens (the commit's refresh shows only the files
-            // found from the current folder).
-            EXPECT_EQ(itemTexts(tree->sourceGroup()), std::vector<std::string>{"demo.c"});
-            return accept(sheet);
-        }});
+        works.dockWindowResult = c.dockResult;
+        expectSheets({accept});
 
-        newProjectSetup();
+        newProject(*this);
 
-        EXPECT_EQ(drive.read("work/demo/demo.c"), c.existing == nullptr ? "" : c.existing);
-        EXPECT_EQ(fullNames(project.srcFiles()), std::vector<std::string>{"demo.c"});
-        ASSERT_EQ(works.openedFiles.size(), 1u);
-        EXPECT_EQ(works.openedFiles[0], std::make_pair(std::string(kInitialFile), 0L));
-        EXPECT_EQ(logged(kError, std::string("Failed to open file ") + kInitialFile),
-                  c.openResult != S_OK);
-        EXPECT_EQ(works.addedSourceFiles, std::vector<std::string>{kInitialFile});
-        Project stored;
-        ASSERT_EQ(xml->XMLToProject(stored), S_OK);
-        EXPECT_EQ(fullNames(stored.srcFiles()), std::vector<std::string>{"demo.c"});
+        const bool given = !c.initialName.empty() && c.nameResult == S_OK;
+        EXPECT_EQ(fullNames(plugin->project().srcFiles()), given ? Strings{"demo.c"} : Strings{});
+        EXPECT_EQ(works.openedFiles.size(), given ? 1U : 0U);
+        if (given) {
+            EXPECT_EQ(works.openedFiles[0], std::make_pair(kInitialFile, 0L));
+            EXPECT_EQ(drive.read("work/demo/demo.c"), c.existing == nullptr ? "" : c.existing);
+        }
+        EXPECT_EQ(logged(2, "Failed to open file " + kInitialFile), c.openResult != S_OK);
+        EXPECT_EQ(logged(2, "Failed to set up plug-in windows"), c.dockResult != S_OK);
+        EXPECT_EQ(sheetsShown(), 1);
     }
-}
-
-TEST_F(NewProjectSetupTest, NoInitialFileWhenTheHostGivesNone) {
-    for (const HRESULT result : {S_OK, E_FAIL}) {
-        startNewProject();
-        works.initialFileName = result == S_OK ? "" : kInitialFile;
-        works.initialFileNameResult = result;
-        works.openedFiles.clear();
-        expectSheets({asShown});
-        newProjectSetup();
-        EXPECT_TRUE(project.srcFiles().empty());
-        EXPECT_TRUE(works.openedFiles.empty());
-    }
-}
-
-TEST_F(NewProjectSetupTest, FailedWindowsAreLoggedAndTheSetUpGoesOn) {
-    startNewProject();
-    works.initialFileName = kInitialFile;
-    expectSheets({asShown});
-
-    newProjectSetup([] { return E_FAIL; });
-
-    EXPECT_TRUE(logged(kError, NewProjectSetup::kWindowsFailed));
-    EXPECT_FALSE(logged(kError, "Error adding source file"));
-    EXPECT_EQ(fullNames(project.srcFiles()), std::vector<std::string>{"demo.c"});
-    EXPECT_EQ(sheetsShown(), 1);
 }
 
 } // namespace

@@ -8,54 +8,73 @@
 #include "platform/temp_drive.h"
 #include "plugin/zuzozuduvuruva.h"
 #include "services/fake_host_support.h"
+#include "ui/project_properties_sheet.h"
 
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
-#include <ctime>
+#include <functional>
+#include <list>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace avrtazu::test {
 
+using Strings = std::vector<std::string>;
+
 // The plug-in object as a host drives it, on a scratch drive C: with a recording host, a hub
 // that owns the host's project document, the scripted dialogs, an empty registry and a docked
-// window the host hands out.
-//
-// The project "demo" lives in C:\work\demo\ (sources main.c and src\uart.c, header main.h, all
-// on disk) with the configuration "default" building demo.cof into default\, and custom tools
-// in C:\tools\bin: tazumake.exe records each call's arguments, creates demo.cof, demo.lis and
-// demo.mp for a build and the named file for any other target.
-//
-// Its members are public so that the functions of test tables can reach them.
+// window the host hands out. The project "demo" lives in C:\work\demo\ (main.c, src\uart.c and
+// main.h on disk; configuration "default" building demo.cof); its tools in C:\tools\bin record
+// each make call and create the files a build or target makes. Each options sheet that opens
+// runs the next pass the test expects; one more fails the test and ends the options change.
 class PluginFixture : public ::testing::Test {
 public:
+    using Sheet = CProjectPropertiesSheet;
+    using Pass = std::function<int(Sheet&)>;
+
     PluginFixture();
     ~PluginFixture() override;
 
     static Project demoProject();
-    // The host's document for the project: its own sections and the plug-in's section
-    // written from `project`.
-    void writeDocument(const Project& project);
+    // The host's document: its own sections, and the plug-in's written from `project` if given.
+    void writeDocument(const Project* project);
     // Init, then event 101 on the document of `project`.
     void openProject(const Project& project = demoProject());
-    // Forgets what host, hub and tools recorded so far.
+    // Init only, then the project is set: no windows, no host document read.
+    void initWith(const Project& project = demoProject());
+    // Forgets what host, hub, dialogs and tools recorded.
     void clearRecords();
 
-    // Each make call's arguments, in order.
-    std::vector<std::string> makeCalls() const;
-    std::vector<std::string> logMessages(long level) const;
+    void expectSheets(std::vector<Pass> passes);
+    int sheetsShown() const { return m_shown; }
+
+    // Each make call's arguments in brackets, a line each.
+    std::string makeCalls() const { return drive.read("make-calls.txt"); }
+    Strings logMessages(long level) const;
     bool logged(long level, const std::string& message) const;
-    std::vector<long> sentEvents() const;
-    std::vector<std::string> outputTexts() const;
-    // Sets a file's modification time, in seconds from now.
-    void touch(const std::string& relative, std::time_t secondsFromNow) const;
-    std::string text(const std::string& path) const;
-    // Makes the project folder the current one, as the host does when it opens a project, so
-    // that the tree finds the files the project names relative to it. Undone at the end.
+    Strings messageTexts() const;
+    std::string documentText(const std::string& path) const {
+        return fakes::selectNode(hub->document, path).child_value();
+    }
+    Strings documentFiles() const {
+        return fakes::childTexts(
+            fakes::selectNode(hub->document, "/AVRStudio/AVRTAZUPLUGIN/FILES"));
+    }
+    static Strings fullNames(const std::list<SourceFile>& files);
+    // Makes the project folder the current one, as the host does, until the test ends.
     void enterProjectFolder(const std::string& relative = "work/demo");
+
+    // Pass steps.
+    static int accept(Sheet& sheet);
+    static int cancel(Sheet& sheet);
+    static QWidget& target(Sheet& sheet);
+    static QWidget& general(Sheet& sheet);
+    static void setText(QWidget& page, const std::string& control, const std::string& text);
+    // Clicks a button of a page or of the sheet.
+    static void click(QWidget& page, const std::string& control);
 
     TempDrive drive{'C'};
     std::shared_ptr<fakes::XmlHub> hub = std::make_shared<fakes::XmlHub>();
@@ -67,6 +86,8 @@ public:
 
 private:
     std::string m_startFolder;
+    std::vector<Pass> m_passes;
+    int m_shown = 0;
 };
 
 } // namespace avrtazu::test

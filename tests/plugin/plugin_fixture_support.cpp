@@ -1,15 +1,23 @@
 #include "plugin/plugin_fixture.h"
 
 #include "model/configuration.h"
+#include "model/device_catalog.h"
 #include "model/source_file.h"
 #include "persistence/project_xml_handler.h"
 #include "platform/dialog_service.h"
-#include "platform/file_system.h"
 #include "platform/registry.h"
+#include "plugin/options_change.h"
+#include "ui/general_property_page.h"
+#include "ui/modal_runner.h"
+#include "ui/target_option_dlg.h"
 
-#include <chrono>
+#include <QAbstractButton>
+#include <QDialog>
+#include <QLineEdit>
+
+#include <algorithm>
 #include <filesystem>
-#include <sstream>
+#include <stdexcept>
 
 namespace avrtazu::test {
 
@@ -24,37 +32,57 @@ const char* const kDemoHostDocument = "<AVRStudio>"
                                       "<IOView><Shown>1</Shown></IOView>"
                                       "</AVRStudio>";
 
+template <typename T> T& control(QWidget& page, const std::string& name) {
+    T* found = page.findChild<T*>(QString::fromStdString(name));
+    if (found == nullptr) {
+        throw std::runtime_error("no control named " + name);
+    }
+    return *found;
+}
+
 } // namespace
 
 PluginFixture::PluginFixture() {
     Registry::setFile(drive.write("registry.reg", "Windows Registry Editor Version 5.00\r\n"));
     DialogService::install(&dialogs);
-    works.projectDirectory = "C:\\work\\demo\\";
-    works.dockWindow = &dock;
+    clearRecords();
     dock.resize(240, 320);
 
+    std::string parts;
+    for (int row = 0; row < DeviceCatalog::deviceCount; ++row) {
+        parts += DeviceCatalog::device(row).name + "\r\n";
+    }
+    drive.write("studio/AvrStudioPlugin/tazusupportedparts.txt", parts);
     drive.write("work/demo/main.c", "int main(void) { return 0; }\n");
     drive.write("work/demo/src/uart.c", "void uart(void) {}\n");
     drive.write("work/demo/main.h", "\n");
     drive.write("tools/bin/tazuavr.exe", "#!/bin/sh\nexit 0\n", true);
     drive.write("tools/bin/tazumake.exe",
-                "#!/bin/sh\n"
-                "echo \"[$*]\" >> '" +
-                    drive.linux("make-calls.txt") +
-                    "'\n"
-                    "case \"$1\" in\n"
+                "#!/bin/sh\necho \"[$*]\" >> '" + drive.linux("make-calls.txt") +
+                    "'\ncase \"$1\" in\n"
                     "  clean) echo 'del /F /Q *.o' ;;\n"
                     "  '') : > demo.cof; : > demo.lis; : > demo.mp ;;\n"
                     "  *) : > \"$1\" ;;\n"
-                    "esac\n"
-                    "exit 0\n",
+                    "esac\nexit 0\n",
                 true);
-    writeDocument(demoProject());
+    const Project demo = demoProject();
+    writeDocument(&demo);
     plugin = std::make_unique<Zuzozuduvuruva>();
+
+    ModalRunner::setHook([this](QDialog& dialog) {
+        if (m_shown >= static_cast<int>(m_passes.size())) {
+            ADD_FAILURE() << "the options sheet opened " << ++m_shown << " times";
+            throw std::runtime_error("the options sheet opened once too often");
+        }
+        return m_passes[static_cast<std::size_t>(m_shown++)](dynamic_cast<Sheet&>(dialog));
+    });
 }
 
 PluginFixture::~PluginFixture() {
     plugin.reset();
+    ModalRunner::setHook({});
+    ModalRunner::setUnattended(false);
+    OptionsChange::setNewProject(false);
     if (!m_startFolder.empty()) {
         std::error_code ignored;
         std::filesystem::current_path(m_startFolder, ignored);
@@ -75,43 +103,46 @@ Project PluginFixture::demoProject() {
     return project;
 }
 
-void PluginFixture::writeDocument(const Project& project) {
+void PluginFixture::writeDocument(const Project* project) {
     hub->document.load_string(kDemoHostDocument);
-    ProjectXmlHandler writer;
-    writer.makeStructure();
-    writer.projectToXML(project);
+    if (project != nullptr) {
+        ProjectXmlHandler writer;
+        writer.makeStructure();
+        writer.projectToXML(*project);
+    }
 }
 
 void PluginFixture::openProject(const Project& project) {
-    writeDocument(project);
+    writeDocument(&project);
     ASSERT_EQ(plugin->Init(&works), S_OK);
     ASSERT_EQ(plugin->HandleEvent(Zuzozuduvuruva::kProjectOpened, Bstr()), S_OK);
+}
+
+void PluginFixture::initWith(const Project& project) {
+    ASSERT_EQ(plugin->Init(&works), S_OK);
+    plugin->project() = project;
 }
 
 void PluginFixture::clearRecords() {
     works = fakes::RecordingWorks{};
     works.projectDirectory = "C:\\work\\demo\\";
+    works.studioDirectory = "C:\\studio\\";
     works.dockWindow = &dock;
     hub->logs.clear();
     hub->events.clear();
-    hub->partNamesSet.clear();
     hub->sourceFileLists.clear();
     dialogs.clear();
     std::error_code ignored;
     std::filesystem::remove(drive.linux("make-calls.txt"), ignored);
 }
 
-std::vector<std::string> PluginFixture::makeCalls() const {
-    std::vector<std::string> calls;
-    std::istringstream lines(drive.read("make-calls.txt"));
-    for (std::string line; std::getline(lines, line);) {
-        calls.push_back(line);
-    }
-    return calls;
+void PluginFixture::expectSheets(std::vector<Pass> passes) {
+    m_passes = std::move(passes);
+    m_shown = 0;
 }
 
-std::vector<std::string> PluginFixture::logMessages(long level) const {
-    std::vector<std::string> messages;
+Strings PluginFixture::logMessages(long level) const {
+    Strings messages;
     for (const auto& line : hub->logs) {
         if (line.level == level) {
             messages.push_back(line.message);
@@ -121,34 +152,24 @@ std::vector<std::string> PluginFixture::logMessages(long level) const {
 }
 
 bool PluginFixture::logged(long level, const std::string& message) const {
-    for (const auto& line : hub->logs) {
-        if (line.level == level && line.message == message) {
-            return true;
-        }
-    }
-    return false;
+    const Strings messages = logMessages(level);
+    return std::find(messages.begin(), messages.end(), message) != messages.end();
 }
 
-std::vector<long> PluginFixture::sentEvents() const {
-    std::vector<long> numbers;
-    for (const auto& event : hub->events) {
-        numbers.push_back(event.number);
-    }
-    return numbers;
-}
-
-std::vector<std::string> PluginFixture::outputTexts() const {
-    std::vector<std::string> texts;
-    for (const auto& line : works.output) {
-        texts.push_back(line.text);
+Strings PluginFixture::messageTexts() const {
+    Strings texts;
+    for (const auto& message : dialogs.messages()) {
+        texts.push_back(message.text);
     }
     return texts;
 }
 
-void PluginFixture::touch(const std::string& relative, std::time_t secondsFromNow) const {
-    const auto when =
-        std::filesystem::file_time_type::clock::now() + std::chrono::seconds(secondsFromNow);
-    std::filesystem::last_write_time(drive.linux(relative), when);
+Strings PluginFixture::fullNames(const std::list<SourceFile>& files) {
+    Strings names;
+    for (const SourceFile& file : files) {
+        names.push_back(file.fullName());
+    }
+    return names;
 }
 
 void PluginFixture::enterProjectFolder(const std::string& relative) {
@@ -158,8 +179,32 @@ void PluginFixture::enterProjectFolder(const std::string& relative) {
     std::filesystem::current_path(drive.linux(relative));
 }
 
-std::string PluginFixture::text(const std::string& path) const {
-    return FileSystem::readFile(path).value_or("");
+int PluginFixture::accept(Sheet& sheet) {
+    click(sheet, "okButton");
+    return sheet.result();
+}
+
+int PluginFixture::cancel(Sheet& sheet) {
+    click(sheet, "cancelButton");
+    return sheet.result();
+}
+
+QWidget& PluginFixture::target(Sheet& sheet) {
+    sheet.setActivePage(Sheet::TargetPage);
+    return sheet.targetPage();
+}
+
+QWidget& PluginFixture::general(Sheet& sheet) {
+    sheet.setActivePage(Sheet::GeneralPage);
+    return sheet.generalPage();
+}
+
+void PluginFixture::setText(QWidget& page, const std::string& name, const std::string& value) {
+    control<QLineEdit>(page, name).setText(QString::fromStdString(value));
+}
+
+void PluginFixture::click(QWidget& page, const std::string& name) {
+    control<QAbstractButton>(page, name).click();
 }
 
 } // namespace avrtazu::test
