@@ -193,6 +193,8 @@ void CRedirect::terminate(ChildProcess& child) {
 }
 
 void CRedirect::takeOutput(std::string text) {
+    // The read is handled as a C text: a zero byte ends it.
+    text.erase(std::find(text.begin(), text.end(), '\0'), text.end());
     std::replace(text.begin(), text.end(), '\b', ' ');
     // The prompt may begin in the piece still waiting from the last read.
     const std::size_t tail = std::min(m_pending.size(), kPausePrompt.size() - 1);

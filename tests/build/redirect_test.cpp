@@ -111,6 +111,8 @@ TEST_F(RedirectTest, OutputArrivesLineByLineWithKindsCountsAndSummary) {
         {"the pause prompt and the rest of its read are dropped",
          "printf 'before\\nPress any key to continue . . .\\nafter\\n'\n", 7, true,
          {{"before", P}}},
+        {"a zero byte ends the text of its read", "printf 'a\\000b\\nc\\n'\n", 7, true,
+         {{"a", P}}},
         {"lines and the prompt split over reads",
          "printf 'tazu'\nsleep 0.3\nprintf 'avr -c a.c\\nPress any'\nsleep 0.3\n"
          "printf ' key to continue . . .\\nlost\\n'\n", 7, true, {{"tazuavr -c a.c", T}}},
