@@ -528,11 +528,10 @@ void CProjectTree::contextMenuEvent(QContextMenuEvent* event) {
     try {
         QTreeWidgetItem* item =
             event->reason() == QContextMenuEvent::Mouse ? itemAt(event->pos()) : currentItem();
-        if (item != nullptr) {
-            setCurrentItem(item);
-            if (currentItem() != item) {
-                throw std::runtime_error("Could not select tree item");
-            }
+        // A click beside every item selects none.
+        setCurrentItem(item);
+        if (currentItem() != item) {
+            throw std::runtime_error("Could not select tree item");
         }
         std::unique_ptr<QMenu> menu = createContextMenu(item);
         menu->exec(event->globalPos());

@@ -51,11 +51,13 @@ bool CRenameFileDialog::refuse(const std::string& name) const {
     if (name.empty()) {
         return show(FileNameRule::emptyNameText());
     }
-    std::string target = m_file.path() + name;
+    // The refusal names the file as the record does, relative or not.
+    const std::string target = m_file.path() + name;
+    std::string location = target;
     if (WinPath::isRelative(target) && !m_projectDirectory.empty()) {
-        target = m_projectDirectory + target;
+        location = m_projectDirectory + target;
     }
-    if (WinPath::fileExists(target)) {
+    if (WinPath::fileExists(location)) {
         return show(FileNameRule::alreadyExistsText(target));
     }
     if (const auto refusal = FileNameRule::refusal(name)) {

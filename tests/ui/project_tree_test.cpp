@@ -7,9 +7,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QTimer>
 #include <QUrl>
 
 #include <gmock/gmock.h>
@@ -324,6 +326,28 @@ TEST_F(ProjectTreeTest, ContextMenuEntriesFollowTheSelectedItem) {
         expected.push_back("Edit project options...");
         EXPECT_EQ(shown, expected) << (item ? item->text(0).toStdString() : "no item");
     }
+}
+
+TEST_F(ProjectTreeTest, RightClickSelectsTheItemUnderTheCursorOrNone) {
+    CProjectTree& view = makeTreeWithFiles();
+    view.resize(300, 600);
+    view.show();
+    QTreeWidgetItem* file = view.sourceGroup()->child(0);
+    const std::vector<std::pair<QPoint, QTreeWidgetItem*>> cases = {
+        {view.visualItemRect(file).center(), file}, {QPoint(5, 590), nullptr}};
+    for (const auto& [point, selected] : cases) {
+        view.setCurrentItem(view.rootItem());
+        QTimer::singleShot(0, [] {
+            if (QWidget* menu = QApplication::activePopupWidget()) {
+                menu->close();
+            }
+        });
+        QContextMenuEvent click(QContextMenuEvent::Mouse, point,
+                                view.viewport()->mapToGlobal(point));
+        QApplication::sendEvent(view.viewport(), &click);
+        EXPECT_EQ(view.currentItem(), selected) << point.y();
+    }
+    EXPECT_THAT(logs(2), IsEmpty());
 }
 
 TEST_F(ProjectTreeTest, MenuEntriesRunThePlugInCommandsAndCompileTheObjectFile) {
