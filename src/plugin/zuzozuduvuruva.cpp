@@ -282,46 +282,22 @@ void Zuzozuduvuruva::saveProject() {
 }
 
 HRESULT Zuzozuduvuruva::changeOptions() {
-    return OptionsChange(
-               OptionsContext(m_project, m_xml, utility(), [this] { return m_tree.data(); }))
-        .changeOptions();
+    return OptionsChange(optionsContext()).changeOptions();
 }
 
 void Zuzozuduvuruva::newProjectSetup() {
-    NewProjectSetup(OptionsContext(m_project, m_xml, utility(), [this] { return m_tree.data(); }),
-                    [this] { return setupWindows(); })
-        .run();
+    NewProjectSetup(optionsContext(), [this] { return setupWindows(); }).run();
 }
 
 void Zuzozuduvuruva::addFileToProject(const std::string& path) {
     guarded(S_OK, [&] {
-        if (m_windowsCreated && m_tree) {
-            m_tree->addFileToProject(path);
-            return S_OK;
-        }
-        // Without the tree the file goes straight into the list of its kind.
-        SourceFile record(path);
-        if (!m_project.homePath().empty()) {
-            record.subtractPath(m_project.homePath());
-        }
-        switch (CProjectTree::fileKind(path)) {
-        case CProjectTree::kSourceFile:
-            m_project.addSrcFile(record);
-            break;
-        case CProjectTree::kHeaderFile:
-            m_project.addHdrFile(record);
-            break;
-        case CProjectTree::kOtherFile:
-            m_project.addOtherFile(record);
-            break;
-        default:
-            utility().logError("Error adding source file");
-            return S_OK;
-        }
-        saveProject();
-        m_project.setDirty(true);
+        optionsContext().addFileToProject(path);
         return S_OK;
     });
+}
+
+OptionsContext Zuzozuduvuruva::optionsContext() {
+    return OptionsContext(m_project, m_xml, utility(), [this] { return m_tree.data(); });
 }
 
 void Zuzozuduvuruva::createTree() {

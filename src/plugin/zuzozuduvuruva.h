@@ -20,6 +20,7 @@
 namespace avrtazu {
 
 class IGuiWorks;
+class OptionsContext;
 class IPluginHub;
 
 // The compiler plug-in object the host creates: it owns the project, the project tree and the
@@ -135,6 +136,8 @@ private:
     void destroyWindows();
 
     PlugInUtility& utility();
+    // What the options change, the new-project set-up and file additions work on.
+    OptionsContext optionsContext();
     IGuiWorks* host() const { return m_host; }
     IPluginHub* hub();
 
