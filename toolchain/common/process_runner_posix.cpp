@@ -1,9 +1,10 @@
 #include "common/process_runner.h"
 
+#include "platform/spawn_setup_posix.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,19 +13,6 @@ extern char** environ;
 namespace avrtazu {
 
 namespace {
-
-std::vector<char*> argumentVector(const std::string& program, std::vector<std::string>& storage,
-                                  const std::vector<std::string>& arguments) {
-    storage.clear();
-    storage.push_back(program);
-    storage.insert(storage.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : storage) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
-    return argv;
-}
 
 int waitFor(pid_t child) {
     int status = 0;
@@ -54,20 +42,19 @@ ProcessResult spawn(const std::string& program, const std::vector<std::string>& 
         result.failure = std::strerror(errno);
         return result;
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
+    SpawnSetup setup;
     if (capture) {
-        posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-        posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDERR_FILENO);
-        posix_spawn_file_actions_addclose(&actions, pipeEnds[1]);
+        ::posix_spawn_file_actions_addclose(&setup.actions, pipeEnds[0]);
+        ::posix_spawn_file_actions_adddup2(&setup.actions, pipeEnds[1], STDOUT_FILENO);
+        ::posix_spawn_file_actions_adddup2(&setup.actions, pipeEnds[1], STDERR_FILENO);
+        ::posix_spawn_file_actions_addclose(&setup.actions, pipeEnds[1]);
     }
-    std::vector<std::string> storage;
-    std::vector<char*> argv = argumentVector(program, storage, arguments);
+    std::vector<std::string> words{program};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv = SpawnSetup::pointers(words);
     pid_t child = 0;
     const int error =
-        ::posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+        ::posix_spawn(&child, program.c_str(), &setup.actions, nullptr, argv.data(), environ);
     if (capture) {
         ::close(pipeEnds[1]);
     }
