@@ -201,6 +201,10 @@ int CliSession::prepareNewProject(const CliOptions& options) {
         note(aps.string() + " already exists; nothing was changed");
         return kExitUsage;
     }
+    if (fs::exists(options.project, failure) && !fs::is_directory(options.project, failure)) {
+        note(options.project + " is not a folder; nothing was changed");
+        return kExitUsage;
+    }
     // The folders that are made here, deepest first, so that a failed run can take them back.
     std::vector<fs::path> missing;
     for (fs::path folder = absolute(options.project); !folder.empty() && !fs::exists(folder);

@@ -32,10 +32,13 @@ std::string toLocal(const QString& text) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // Screenshots need no display.
+    // Screenshots, the help and the version need no display.
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--screenshots") == 0 &&
-            std::getenv("QT_QPA_PLATFORM") == nullptr) {
+        const bool unseen =
+            std::strcmp(argv[i], "--screenshots") == 0 || std::strcmp(argv[i], "--help") == 0 ||
+            std::strcmp(argv[i], "--help-all") == 0 || std::strcmp(argv[i], "-h") == 0 ||
+            std::strcmp(argv[i], "--version") == 0 || std::strcmp(argv[i], "-v") == 0;
+        if (unseen && std::getenv("QT_QPA_PLATFORM") == nullptr) {
             setenv("QT_QPA_PLATFORM", "offscreen", 1);
         }
     }

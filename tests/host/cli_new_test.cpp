@@ -167,11 +167,17 @@ TEST_F(CliNewSessionTest, ASetUpThatFailsLeavesNothingBehind) {
     EXPECT_FALSE(fs::exists(dir + "/blink.aps"));
 }
 
-TEST_F(CliNewSessionTest, AnExistingProjectIsNeverReplaced) {
+TEST_F(CliNewSessionTest, AnExistingProjectOrFileIsNeverReplaced) {
     const std::string aps = folder.write("p/blink.aps", test::sampleProject());
     EXPECT_EQ(run({"new", folder.file("p"), "blink"}), 2);
     EXPECT_THAT(err.str(), HasSubstr("already exists; nothing was changed"));
     EXPECT_EQ(readFile(aps), test::sampleProject());
+
+    // A file where the project's folder should be.
+    const std::string plain = folder.write("plain", "text");
+    EXPECT_EQ(run({"new", plain, "blink"}), 2);
+    EXPECT_THAT(err.str(), HasSubstr(plain + " is not a folder; nothing was changed"));
+    EXPECT_EQ(readFile(plain), "text");
     EXPECT_TRUE(script->calls.empty());
 }
 
