@@ -370,7 +370,12 @@ long CliSession::runCommand(const CliOptions& options, IGuiPlugin& plugin, CliWo
             return E_NOTIMPL;
         }
         for (const std::string& file : options.files) {
+            const int errorsBefore = m_commandErrors;
             tazu->addFileToProject(windowsPath(file));
+            // The plug-in's message does not say which file it refused.
+            if (m_commandErrors > errorsBefore) {
+                note(file + " was not added");
+            }
         }
         return m_commandErrors > 0 ? E_FAIL : S_OK;
     }

@@ -77,6 +77,7 @@ TEST(EndToEndTest, EveryCommandOnACopyOfTheExample) {
     r = run({"add", "blink.aps", "extra.c"});
     EXPECT_EQ(r.status, 1) << "a file already in the project is refused";
     EXPECT_THAT(r.err, HasSubstr("error: tazu plug-in: Error adding source file"));
+    EXPECT_THAT(r.err, HasSubstr("avrtazu: extra.c was not added"));
 
     r = run({"clean", "blink.aps"});
     EXPECT_EQ(r.status, 0) << r.out << r.err;
