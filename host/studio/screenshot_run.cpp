@@ -10,6 +10,7 @@
 #include "studio/studio_window.h"
 #include "studio/studio_works.h"
 
+#include "lib/project_document.h"
 #include "platform/drive_map.h"
 #include "services/gui_works.h"
 #include "ui/modal_runner.h"
@@ -70,6 +71,11 @@ bool ScreenshotRun::save(QWidget& widget, const QString& name) {
 }
 
 int ScreenshotRun::run(const std::string& projectPath) {
+    // The window reports a project it cannot read in a message box that nobody answers here.
+    if (std::string error; !ProjectDocument().load(projectPath, &error)) {
+        std::cerr << "avrtazu-studio: " << error << '\n';
+        return 1;
+    }
     std::error_code failure;
     std::filesystem::create_directories(m_folder, failure);
     if (failure) {
