@@ -12,9 +12,11 @@
 #include "services/plugin_hub.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+#include <pugixml.hpp>
 
 #include <memory>
 #include <optional>
@@ -110,6 +112,31 @@ TEST_F(StudioWindowTest, EveryCommandHasAMenuEntryAndItsShortcut) {
         action->trigger();
         EXPECT_EQ(script().calls, Calls({"Command " + std::to_string(command)}));
     }
+}
+
+// The setup file the plug-in hands to a host describes the menus this window shows.
+TEST_F(StudioWindowTest, TheSetupFileNamesTheMenuEntriesOfTheWindow) {
+    pugi::xml_document setup;
+    ASSERT_TRUE(setup.load_file(AVRTAZU_TEST_SOURCE_DIR "/data/avrtazuplugin.xml"));
+    int described = 0;
+    for (const pugi::xml_node command : setup.child("AVRSTUDIO_PLUGIN").child("COMMANDS")) {
+        const long id = command.attribute("id").as_int(-1);
+        QAction* action = window->commandAction(id);
+        ASSERT_NE(action, nullptr) << id;
+        EXPECT_EQ(action->text().toStdString(), command.attribute("text").value()) << id;
+        EXPECT_EQ(action->shortcut(),
+                  QKeySequence(QString::fromUtf8(command.attribute("shortcut").value())))
+            << id;
+        QStringList menus;
+        for (QObject* holder : action->associatedObjects()) {
+            if (auto* menu = qobject_cast<QMenu*>(holder)) {
+                menus << menu->title().remove(QLatin1Char('&'));
+            }
+        }
+        EXPECT_EQ(menus, QStringList{QString::fromUtf8(command.attribute("menu").value())}) << id;
+        ++described;
+    }
+    EXPECT_EQ(described, 9);
 }
 
 // A build saves the editors first; while it runs, the window takes no second command and does
