@@ -160,15 +160,9 @@ void CCompilerOption::onSetActive() {
     if (!m_initialised) {
         initDialog();
     }
-    try {
-        const std::string active = m_project.currentConfigName();
-        if (active != m_loadedConfiguration) {
-            updateControlDataFromProject();
-            m_loadedConfiguration = active;
-        }
-    } catch (const std::exception& error) {
-        reportInconsistency("CCompilerOption::OnSetActive()", error.what());
-    }
+    refillIfAnotherConfiguration(
+        m_project, m_loadedConfiguration, [this] { updateControlDataFromProject(); },
+        "CCompilerOption::OnSetActive()");
     const bool editable = !m_externalMakefile;
     for (QWidget* control : std::initializer_list<QWidget*>{
              m_strictCheckingsBox, m_extensionBox, m_intSizeEnumBox, m_macroDefinitionsEdit,

@@ -85,14 +85,9 @@ void CIncludePropertyPage::onSetActive() {
     if (!m_initialised) {
         onInitDialog();
     }
-    try {
-        const std::string active = m_project.currentConfigName();
-        if (active != m_loadedConfiguration) {
-            updateControlDataFromProject();
-        }
-    } catch (const std::exception& error) {
-        reportInconsistency("CIncludePropertyPage::OnSetActive()", error.what());
-    }
+    refillIfAnotherConfiguration(
+        m_project, m_loadedConfiguration, [this] { updateControlDataFromProject(); },
+        "CIncludePropertyPage::OnSetActive()");
     for (const DirectoryList* controls : {&m_includes, &m_asmIncludes, &m_libraries}) {
         controls->list->setEnabled(!m_externalMakefile);
         controls->addButton->setEnabled(!m_externalMakefile);

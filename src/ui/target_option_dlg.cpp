@@ -594,15 +594,9 @@ void CTargetOptionDlg::onSetActive() {
     if (!m_initialised) {
         initDialog();
     }
-    try {
-        const std::string active = m_project.currentConfigName();
-        if (active != m_loadedConfiguration) {
-            updateControlDataFromProject();
-            m_loadedConfiguration = active;
-        }
-    } catch (const std::exception& error) {
-        reportInconsistency("CTargetOptionDlg::OnSetActive()", error.what());
-    }
+    refillIfAnotherConfiguration(
+        m_project, m_loadedConfiguration, [this] { updateControlDataFromProject(); },
+        "CTargetOptionDlg::OnSetActive()");
     if (m_externalMakefile) {
         disableEverything();
     } else {
