@@ -1,6 +1,7 @@
 #include "build/makefile_generator.h"
 #include "build/makefile_numbers.h"
 
+#include "build/demo_makefile.h"
 #include "model/configuration.h"
 #include "model/project.h"
 #include "model/source_file.h"
@@ -25,27 +26,6 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::Pair;
-
-const char* const DemoMakefile =
-    "CC = tazuavr\n"
-    "CFLAGS =  -D__TAZU_VERSION=\"7.13\" -DATMEGA -DATMega16  -l -g -Mavr_enhanced \n"
-    "ASFLAGS = $(CFLAGS)  -Wa-g \n"
-    "LFLAGS =  -g -e:0x4000 -ucrtatmega.o -bfunc_lit:0x54.0x4000 -dram_end:0x45f "
-    "-bdata:0x60.0x45f -dhwstk_size:16 -beeprom:0.512 -fihx_coff -S2 \n"
-    "FILES = main.o uart.o \n"
-    "\n"
-    "demo:\t$(FILES)\n"
-    "\t$(CC) -o demo $(LFLAGS) @demo.lk -lcatmega \n"
-    "main.o: \n"
-    "main.o:\tC:\\work\\demo\\main.c\n"
-    "\t$(CC) -c $(CFLAGS) C:\\work\\demo\\main.c\n"
-    "uart.o: \n"
-    "uart.o:\tC:\\work\\demo\\uart.c\n"
-    "\t$(CC) -c $(CFLAGS) C:\\work\\demo\\uart.c\n"
-    "\n"
-    ".PHONY: clean\n"
-    "clean:\n"
-    "\tdel /F /Q *.o *.s *.lis *.lst *.mp *.dbg *.cof *.lst *.hex\n";
 
 class RecordingSink : public LogSink {
 public:
@@ -95,7 +75,7 @@ protected:
 
 TEST_F(MakefileGeneratorTest, DemoProjectGivesTheExampleMakefileAndLinkerList) {
     drive.write("work/demo/default/demo.lk", "old.o stale.o more.o and more text\n");
-    EXPECT_EQ(makefile(demoProject()), DemoMakefile);
+    EXPECT_EQ(makefile(demoProject()), test::kDemoMakefile);
     EXPECT_EQ(drive.read("work/demo/default/demo.lk"), "main.o uart.o ");
     EXPECT_TRUE(log.lines.empty());
 }
@@ -128,7 +108,7 @@ TEST_F(MakefileGeneratorTest, SettingsShowInTheirSwitches) {
              p.setSram("internal sram"); p.setOutputFormat("hex/coff");
              p.setOutputDirectory("nowhere\\");
          },
-         {DemoMakefile}, {}},
+         {test::kDemoMakefile}, {}},
         {"directories below the project or as typed",
          [](Project& p) {
              p.addIncludeDirectory("..\\inc"); p.addIncludeDirectory("D:\\inc");

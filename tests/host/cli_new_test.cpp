@@ -1,9 +1,9 @@
+#include "avrtazu_run.h"
 #include "host_test_support.h"
 
 #include "cli/cli_options.h"
 #include "cli/cli_session.h"
 
-#include <QProcess>
 #include <QStandardPaths>
 
 #include <gmock/gmock.h>
@@ -16,6 +16,7 @@ namespace avrtazu {
 namespace {
 
 namespace fs = std::filesystem;
+using test::avrtazu;
 using test::readFile;
 using ::testing::HasSubstr;
 using ::testing::Not;
@@ -181,26 +182,6 @@ TEST_F(CliNewSessionTest, AnExistingProjectOrFileIsNeverReplaced) {
     EXPECT_TRUE(script->calls.empty());
 }
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-Result avrtazu(const std::string& folder, const QStringList& arguments) {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove("TAZU_REGISTRY");
-    environment.remove("TAZU_DRIVES");
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(QString::fromStdString(folder));
-    process.start(AVRTAZU_EXECUTABLE, arguments);
-    const bool finished = process.waitForFinished(120000);
-    EXPECT_TRUE(finished && process.exitStatus() == QProcess::NormalExit) << "avrtazu did not end";
-    return {finished ? process.exitCode() : -1, process.readAllStandardOutput().toStdString(),
-            process.readAllStandardError().toStdString()};
-}
-
 // A project made by new for a device gets the device's memory layout, and builds firmware.
 TEST(CliNewEndToEndTest, NewAddBuildMakesFirmwareForTheDevice) {
     if (QStandardPaths::findExecutable("avr-gcc").isEmpty()) {
@@ -220,7 +201,7 @@ TEST(CliNewEndToEndTest, NewAddBuildMakesFirmwareForTheDevice) {
         test::TempFolder work;
         work.write("main.c", "#include <avr/io.h>\nint main(void) {\n    DDRB = 0xFF;\n"
                              "    for (;;) {\n        PORTB ^= 0xFF;\n    }\n}\n");
-        Result r = avrtazu(work.path(), {"new", "fw", "blink", "--part", c.device});
+        test::AvrtazuRun r = avrtazu(work.path(), {"new", "fw", "blink", "--part", c.device});
         ASSERT_EQ(r.status, 0) << r.out << r.err;
         EXPECT_THAT(r.err, HasSubstr("dialog \"blink project options\": accepted as shown"));
         EXPECT_THAT(r.err, Not(HasSubstr("message:")));
@@ -241,7 +222,7 @@ TEST(CliNewEndToEndTest, NewAddBuildMakesFirmwareForTheDevice) {
 
 TEST(CliNewEndToEndTest, AnUnknownDeviceIsToldAndTheProjectIsCustom) {
     test::TempFolder work;
-    const Result r = avrtazu(work.path(), {"new", ".", "odd", "--part", "ATxmega128A1"});
+    const test::AvrtazuRun r = avrtazu(work.path(), {"new", ".", "odd", "--part", "ATxmega128A1"});
     ASSERT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_THAT(r.err, HasSubstr("message: \"atxmega128a1\" not supported by TAZU-AVR.\n"));
     EXPECT_THAT(readFile(work.file("odd.aps")), HasSubstr("<PART>Custom</PART>"));

@@ -1,6 +1,6 @@
+#include "avrtazu_run.h"
 #include "host_test_support.h"
 
-#include <QProcess>
 #include <QStandardPaths>
 
 #include <gmock/gmock.h>
@@ -13,30 +13,10 @@ namespace avrtazu {
 namespace {
 
 namespace fs = std::filesystem;
+using test::avrtazu;
 using test::readFile;
 using ::testing::HasSubstr;
 using ::testing::Not;
-
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-// avrtazu itself, run in folder with the toolchain of the build tree and its registry file.
-Result avrtazu(const std::string& folder, const QStringList& arguments) {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove("TAZU_REGISTRY");
-    environment.remove("TAZU_DRIVES");
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(QString::fromStdString(folder));
-    process.start(AVRTAZU_EXECUTABLE, arguments);
-    const bool finished = process.waitForFinished(120000);
-    EXPECT_TRUE(finished && process.exitStatus() == QProcess::NormalExit) << "avrtazu did not end";
-    return {finished ? process.exitCode() : -1, process.readAllStandardOutput().toStdString(),
-            process.readAllStandardError().toStdString()};
-}
 
 // What a user gets from the README's first command, and every other command, on one copy of
 // the example project.
@@ -52,7 +32,7 @@ TEST(EndToEndTest, EveryCommandOnACopyOfTheExample) {
         return avrtazu(project.path(), arguments);
     };
 
-    Result r = run({"build", "blink.aps"});
+    test::AvrtazuRun r = run({"build", "blink.aps"});
     ASSERT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_THAT(r.out, HasSubstr("Build succeeded with 0 Warnings..."));
     // Without a terminal there is no colour.

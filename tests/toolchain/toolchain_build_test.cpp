@@ -2,6 +2,7 @@
 // runner, tazumake and tazuavr, as the plug-in runs them, and leave real AVR firmware.
 
 #include "avr/elf_sections.h"
+#include "build/demo_makefile.h"
 #include "platform/child_process.h"
 #include "platform/drive_map.h"
 #include "platform/text_file_writer.h"
@@ -29,28 +30,6 @@ using testing::AllOf;
 using testing::Contains;
 using testing::HasSubstr;
 using testing::StartsWith;
-
-// The Makefile that the plug-in writes for the demo project in C:\work\demo\.
-const char* const exampleMakefile =
-    "CC = tazuavr\n"
-    "CFLAGS =  -D__TAZU_VERSION=\"7.13\" -DATMEGA -DATMega16  -l -g -Mavr_enhanced \n"
-    "ASFLAGS = $(CFLAGS)  -Wa-g \n"
-    "LFLAGS =  -g -e:0x4000 -ucrtatmega.o -bfunc_lit:0x54.0x4000 -dram_end:0x45f "
-    "-bdata:0x60.0x45f -dhwstk_size:16 -beeprom:0.512 -fihx_coff -S2 \n"
-    "FILES = main.o uart.o \n"
-    "\n"
-    "demo:\t$(FILES)\n"
-    "\t$(CC) -o demo $(LFLAGS) @demo.lk -lcatmega \n"
-    "main.o: \n"
-    "main.o:\tC:\\work\\demo\\main.c\n"
-    "\t$(CC) -c $(CFLAGS) C:\\work\\demo\\main.c\n"
-    "uart.o: \n"
-    "uart.o:\tC:\\work\\demo\\uart.c\n"
-    "\t$(CC) -c $(CFLAGS) C:\\work\\demo\\uart.c\n"
-    "\n"
-    ".PHONY: clean\n"
-    "clean:\n"
-    "\tdel /F /Q *.o *.s *.lis *.lst *.mp *.dbg *.cof *.lst *.hex\n";
 
 std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -85,7 +64,7 @@ protected:
         for (const char* name : {"main.c", "uart.c", "uart.h"}) {
             fs::copy_file(fs::path(TAZU_SOURCE_DIR) / "examples/blink" / name, source(name));
         }
-        writeMakefile(exampleMakefile);
+        writeMakefile(test::kDemoMakefile);
         std::ofstream(output("demo.lk"), std::ios::binary) << "main.o uart.o ";
     }
     void TearDown() override {
@@ -242,7 +221,7 @@ class ToolchainLinkVariantTest : public ToolchainBuildTest,
 
 TEST_P(ToolchainLinkVariantTest, BuildsWhatTheSwitchesAskFor) {
     const LinkVariantCase& c = GetParam();
-    std::string makefile = exampleMakefile;
+    std::string makefile = test::kDemoMakefile;
     for (const auto& [from, to] : c.edits) {
         ASSERT_NE(makefile.find(from), std::string::npos) << from;
         makefile.replace(makefile.find(from), from.size(), to);
