@@ -36,16 +36,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The IDE's command numbers of the setup file, and the events the host sends.
-constexpr long kCommandBuild = 0;
-constexpr long kCommandRebuild = 2;
-constexpr long kCommandCompile = 3;
-constexpr long kCommandClean = 4;
-constexpr long kCommandExportMakefile = 6;
-constexpr long kEventSave = 12;
-constexpr long kEventNewProject = 56;
-constexpr long kEventProjectOpened = 101;
-
 // A run in which the plug-in keeps reopening dialogs that nobody can answer has to stop.
 constexpr int kModalLimit = 20;
 
@@ -285,7 +275,7 @@ int CliSession::drive(const CliOptions& options) {
     m_callerFolder = projectFolder.previous();
     m_phase = Phase::Loading;
     if (options.command != CliOptions::Command::New) {
-        plugin->HandleEvent(kEventProjectOpened, Bstr());
+        plugin->HandleEvent(Zuzozuduvuruva::kProjectOpened, Bstr());
     }
 
     m_phase = Phase::Running;
@@ -303,7 +293,7 @@ int CliSession::drive(const CliOptions& options) {
     }
 
     m_phase = Phase::Saving;
-    plugin->HandleEvent(kEventSave, Bstr());
+    plugin->HandleEvent(Zuzozuduvuruva::kSaveProject, Bstr());
     m_phase = Phase::Closing;
     // A section that was not read whole, or not written whole, would lose the project.
     if (!m_damage.empty() || !m_saveErrors.empty()) {
@@ -341,17 +331,17 @@ long CliSession::runCommand(const CliOptions& options, IGuiPlugin& plugin, CliWo
     };
     switch (options.command) {
     case Command::Build:
-        return plugin.ExecuteCommand(kCommandBuild);
+        return plugin.ExecuteCommand(Zuzozuduvuruva::kBuild);
     case Command::Rebuild:
-        return plugin.ExecuteCommand(kCommandRebuild);
+        return plugin.ExecuteCommand(Zuzozuduvuruva::kRebuild);
     case Command::Clean:
-        return plugin.ExecuteCommand(kCommandClean);
+        return plugin.ExecuteCommand(Zuzozuduvuruva::kClean);
     case Command::Compile:
         works.setActiveFile(windowsPath(options.files.front()));
-        return plugin.ExecuteCommand(kCommandCompile);
+        return plugin.ExecuteCommand(Zuzozuduvuruva::kCompileFile);
     case Command::ExportMakefile: {
         m_dialogs->queueSaveFile(windowsPath(options.files.front()));
-        const HRESULT result = plugin.ExecuteCommand(kCommandExportMakefile);
+        const HRESULT result = plugin.ExecuteCommand(Zuzozuduvuruva::kExportMakefile);
         const auto& asked = m_dialogs->dialogs();
         const bool answered = std::any_of(asked.begin(), asked.end(), [](const auto& request) {
             return request.kind == ScriptedDialogService::DialogKind::SaveFile;
@@ -382,7 +372,7 @@ long CliSession::runCommand(const CliOptions& options, IGuiPlugin& plugin, CliWo
     case Command::New:
         // The host's new-project event: the plug-in sets the project up and shows its options,
         // which the modal hook accepts as shown.
-        plugin.HandleEvent(kEventNewProject, Bstr());
+        plugin.HandleEvent(Zuzozuduvuruva::kNewProject, Bstr());
         return m_commandErrors > 0 ? E_FAIL : S_OK;
     case Command::Help:
     case Command::Version:

@@ -1,4 +1,5 @@
 #include "avr/device_table.h"
+#include "platform/text_case.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,12 +7,6 @@
 namespace avrtazu {
 
 namespace {
-
-std::string lowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 std::vector<DeviceEntry> buildEntries() {
     // Device names of the catalogue as their defines; both ATmega128 rows share "ATMega128".
@@ -33,7 +28,7 @@ std::vector<DeviceEntry> buildEntries() {
     };
     std::vector<DeviceEntry> entries;
     for (const char* name : names) {
-        std::string mcu = lowerCase(name);
+        std::string mcu = TextCase::lower(name);
         // avr-gcc knows the FPSLIC family as one device; the partition comes from the switches.
         if (mcu.rfind("at94k", 0) == 0) {
             mcu = "at94k";
@@ -51,9 +46,9 @@ const std::vector<DeviceEntry>& DeviceTable::entries() {
 }
 
 std::string DeviceTable::mcuForDefine(const std::string& defineName) {
-    const std::string wanted = lowerCase(defineName);
+    const std::string wanted = TextCase::lower(defineName);
     for (const DeviceEntry& entry : entries()) {
-        if (lowerCase(entry.define) == wanted) {
+        if (TextCase::lower(entry.define) == wanted) {
             return entry.mcu;
         }
     }

@@ -6,6 +6,7 @@
 #include "make/del_command.h"
 #include "platform/drive_map.h"
 #include "platform/program_locator.h"
+#include "platform/text_case.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,16 +14,6 @@
 #include <system_error>
 
 namespace avrtazu {
-
-namespace {
-
-std::string lowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-} // namespace
 
 SystemMakeActions::SystemMakeActions() : folders_(ProgramLocator::searchFolders()) {
     // The toolchain's own folder comes last, so its tools are found even on a bare PATH.
@@ -50,7 +41,7 @@ int SystemMakeActions::run(const std::string& command) {
     if (words.empty()) {
         return 0;
     }
-    const std::string name = lowerCase(words.front());
+    const std::string name = TextCase::lower(words.front());
     const std::vector<std::string> arguments(words.begin() + 1, words.end());
     if (name == "del" || name == "erase") {
         DelCommand::run(arguments);
