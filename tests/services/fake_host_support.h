@@ -13,6 +13,24 @@
 
 namespace avrtazu::fakes {
 
+// Keeps a recorded call; the call succeeds.
+template <class List, class Item> HRESULT record(List& list, Item item) {
+    list.push_back(std::move(item));
+    return S_OK;
+}
+
+// Hands out an answer unless the call is to fail or there is nowhere to put it.
+template <class Out, class Value>
+HRESULT answer(Out* out, const Value& value, HRESULT result = S_OK) {
+    if (out == nullptr) {
+        return E_POINTER;
+    }
+    if (SUCCEEDED(result)) {
+        *out = value;
+    }
+    return result;
+}
+
 // A hub that records every call in 8-bit text and answers from fields the test fills in.
 class RecordingHub : public IPluginHub {
 public:
@@ -28,14 +46,29 @@ public:
     };
 
     HRESULT GetSharedObject(const Bstr& name, const std::string& interfaceId,
-                            void** object) override;
-    HRESULT SendEvent(long event, const Bstr& text) override;
-    HRESULT Log(long level, const Bstr& prefix, const Bstr& context, const Bstr& message) override;
-    HRESULT SetPartName(const Bstr& part) override;
-    HRESULT GetPartName(Bstr* part) override;
-    HRESULT RegisterPlugin(const Bstr& name, long flags) override;
-    HRESULT GetProjectValue(const Bstr& section, const Bstr& key, Bstr* value) override;
-    HRESULT SetSourceFiles(const Bstr& list) override;
+                            void** object) override {
+        sharedObjectRequests.emplace_back(toNarrow(name), interfaceId);
+        const auto it = sharedObjects.find(toNarrow(name));
+        const bool found = it != sharedObjects.end();
+        return answer(object, found ? it->second : nullptr, found ? S_OK : E_FAIL);
+    }
+    HRESULT SendEvent(long event, const Bstr& text) override {
+        return record(events, Event{event, toNarrow(text)});
+    }
+    HRESULT Log(long level, const Bstr& prefix, const Bstr& context, const Bstr& message) override {
+        return record(logs, LogLine{level, toNarrow(prefix), toNarrow(context), toNarrow(message)});
+    }
+    HRESULT SetPartName(const Bstr& part) override { return record(partNamesSet, toNarrow(part)); }
+    HRESULT GetPartName(Bstr* part) override { return answer(part, toWide(debugPartName)); }
+    HRESULT RegisterPlugin(const Bstr& name, long flags) override {
+        return record(registrations, std::pair(toNarrow(name), flags));
+    }
+    HRESULT GetProjectValue(const Bstr&, const Bstr&, Bstr* value) override {
+        return answer(value, Bstr());
+    }
+    HRESULT SetSourceFiles(const Bstr& list) override {
+        return record(sourceFileLists, toNarrow(list));
+    }
 
     // Recorded calls.
     std::vector<LogLine> logs;
@@ -72,24 +105,57 @@ public:
         long flags;
     };
 
-    HRESULT CloseFile(const Bstr& path) override;
-    HRESULT GetActiveFile(Bstr* path) override;
-    HRESULT AddSourceFile(const Bstr& path, long* result) override;
+    HRESULT CloseFile(const Bstr& path) override { return record(closedFiles, toNarrow(path)); }
+    HRESULT GetActiveFile(Bstr* path) override {
+        return answer(path, toWide(activeFile), activeFileResult);
+    }
+    HRESULT AddSourceFile(const Bstr& path, long* result) override {
+        answer(result, 0L);
+        return record(addedSourceFiles, toNarrow(path));
+    }
     HRESULT CreateDockWindow(const Bstr& title, const Bstr& anchor, const Bstr& side, long flags,
                              long iconResourceId, void* moduleInstance,
-                             WindowHandle* window) override;
-    HRESULT GetProjectDirectory(Bstr* path) override;
-    HRESULT GetInitialFileName(Bstr* path) override;
-    HRESULT OpenFileAtLine(const Bstr& path, long line, long flags) override;
-    HRESULT OpenFile(const Bstr& path, long flags) override;
-    HRESULT AddOutputMessage(const Bstr& text, long kind) override;
-    HRESULT GetObjectFileState(std::int16_t* state) override;
-    HRESULT ShowHelp(const Bstr& request) override;
-    HRESULT SetCommandState(long command, long state) override;
-    HRESULT GetStudioDirectory(Bstr* path) override;
-    HRESULT ClearOutput() override;
-    HRESULT LoadObjectFile() override;
-    HRESULT IsFileOpen(const Bstr& path, std::int16_t* open) override;
+                             WindowHandle* window) override {
+        dockRequests.push_back(DockRequest{toNarrow(title), toNarrow(anchor), toNarrow(side), flags,
+                                           iconResourceId, moduleInstance});
+        return answer(window, dockWindow, dockWindowResult);
+    }
+    HRESULT GetProjectDirectory(Bstr* path) override {
+        return answer(path, toWide(projectDirectory));
+    }
+    HRESULT GetInitialFileName(Bstr* path) override {
+        return answer(path, toWide(initialFileName), initialFileNameResult);
+    }
+    HRESULT OpenFileAtLine(const Bstr& path, long line, long flags) override {
+        return record(openedAtLine, OpenedAt{toNarrow(path), line, flags});
+    }
+    HRESULT OpenFile(const Bstr& path, long flags) override {
+        openedFiles.emplace_back(toNarrow(path), flags);
+        if (openFileResult == S_OK) {
+            openInEditor.insert(toNarrow(path));
+        }
+        return openFileResult;
+    }
+    HRESULT AddOutputMessage(const Bstr& text, long kind) override {
+        return record(output, OutputLine{toNarrow(text), kind});
+    }
+    HRESULT GetObjectFileState(std::int16_t* state) override {
+        return answer(state, objectFileState);
+    }
+    HRESULT ShowHelp(const Bstr& request) override {
+        return record(helpRequests, toNarrow(request));
+    }
+    HRESULT SetCommandState(long command, long state) override {
+        return record(commandStates, std::pair(command, state));
+    }
+    HRESULT GetStudioDirectory(Bstr* path) override {
+        return answer(path, toWide(studioDirectory));
+    }
+    HRESULT ClearOutput() override { return ++clearOutputCalls, S_OK; }
+    HRESULT LoadObjectFile() override { return ++loadObjectFileCalls, S_OK; }
+    HRESULT IsFileOpen(const Bstr& path, std::int16_t* open) override {
+        return answer(open, std::int16_t(openInEditor.count(toNarrow(path)) != 0 ? 1 : 0));
+    }
 
     // Recorded calls.
     std::vector<std::string> closedFiles;
