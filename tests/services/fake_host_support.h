@@ -1,6 +1,8 @@
 #pragma once
 
 #include "services/gui_works.h"
+#include "services/object_registry.h"
+#include "services/plug_in_utility.h"
 #include "services/plugin_hub.h"
 
 #include <cstdint>
@@ -36,9 +38,7 @@ class RecordingHub : public IPluginHub {
 public:
     struct LogLine {
         long level;
-        std::string prefix;
-        std::string context;
-        std::string message;
+        std::string prefix, context, message;
     };
     struct Event {
         long number;
@@ -74,8 +74,7 @@ public:
     std::vector<LogLine> logs;
     std::vector<Event> events;
     std::vector<std::pair<std::string, long>> registrations;
-    std::vector<std::string> partNamesSet;
-    std::vector<std::string> sourceFileLists;
+    std::vector<std::string> partNamesSet, sourceFileLists;
     std::vector<std::pair<std::string, std::string>> sharedObjectRequests;
 
     // Answers: shared objects by name (any interface id), the debugging part. Every project
@@ -92,17 +91,13 @@ public:
         long kind;
     };
     struct DockRequest {
-        std::string title;
-        std::string anchor;
-        std::string side;
-        long flags;
-        long iconResourceId;
+        std::string title, anchor, side;
+        long flags, iconResourceId;
         void* moduleInstance;
     };
     struct OpenedAt {
         std::string path;
-        long line;
-        long flags;
+        long line, flags;
     };
 
     HRESULT CloseFile(const Bstr& path) override { return record(closedFiles, toNarrow(path)); }
@@ -158,25 +153,17 @@ public:
     }
 
     // Recorded calls.
-    std::vector<std::string> closedFiles;
-    std::vector<std::string> addedSourceFiles;
+    std::vector<std::string> closedFiles, addedSourceFiles, helpRequests;
     std::vector<DockRequest> dockRequests;
     std::vector<OpenedAt> openedAtLine;
     std::vector<std::pair<std::string, long>> openedFiles;
     std::vector<OutputLine> output;
-    std::vector<std::string> helpRequests;
     std::vector<std::pair<long, long>> commandStates;
-    int clearOutputCalls = 0;
-    int loadObjectFileCalls = 0;
+    int clearOutputCalls = 0, loadObjectFileCalls = 0;
 
     // Answers. OpenFile fails with openFileResult; GetActiveFile with activeFileResult.
-    std::string activeFile;
-    HRESULT activeFileResult = S_OK;
-    std::string projectDirectory;
-    std::string initialFileName;
-    HRESULT initialFileNameResult = S_OK;
-    std::string studioDirectory;
-    HRESULT openFileResult = S_OK;
+    std::string activeFile, projectDirectory, initialFileName, studioDirectory;
+    HRESULT activeFileResult = S_OK, initialFileNameResult = S_OK, openFileResult = S_OK;
     std::int16_t objectFileState = 0;
     std::set<std::string> openInEditor;
     WindowHandle dockWindow = nullptr;
@@ -188,8 +175,18 @@ public:
 // A null hub leaves the class unregistered, as on a machine without the host.
 class HubInstallation {
 public:
-    explicit HubInstallation(std::shared_ptr<RecordingHub> hub);
-    ~HubInstallation();
+    explicit HubInstallation(std::shared_ptr<RecordingHub> hub) {
+        startClean();
+        if (hub) {
+            ObjectRegistry::instance().registerClass<IPluginHub>(
+                kPluginHubClassId, kPluginHubInterfaceId,
+                [hub, count = m_creations]() -> std::shared_ptr<IPluginHub> {
+                    ++*count;
+                    return hub;
+                });
+        }
+    }
+    ~HubInstallation() { startClean(); }
     HubInstallation(const HubInstallation&) = delete;
     HubInstallation& operator=(const HubInstallation&) = delete;
 
@@ -197,6 +194,11 @@ public:
     int creations() const { return *m_creations; }
 
 private:
+    static void startClean() {
+        PlugInUtility::resetForTesting();
+        PlugInUtility::setToolchainLocator(nullptr);
+        ObjectRegistry::instance().unregisterClass(kPluginHubClassId);
+    }
     std::shared_ptr<int> m_creations = std::make_shared<int>(0);
 };
 
