@@ -42,49 +42,6 @@ protected:
     int scripts = 0;
 };
 
-TEST(RedirectClassifyTest, FirstMatchingRuleGivesKindAndCount) {
-    const struct {
-        const char* line;
-        long kind;
-        bool warning;
-        bool error;
-    } cases[] = {
-        // clang-format off
-        {"main.c(3):[warning] unused variable", kOutputWarning, false, false},
-        {"!W main.c(3):[warning] unused variable", kOutputWarning, true, false},
-        // A warning word wins over an error marker, which then is not counted.
-        {"warning: !E in a warning line", kOutputWarning, false, false},
-        {"!E main.c(4): syntax error", kOutputError, false, true},
-        {"fatal error: io.h", kOutputError, false, false},
-        {"*** Error: no rule", kOutputError, false, false},
-        {"tazumake: *** Stop.", kOutputError, false, false},
-        {"No such file", kOutputError, false, false},
-        {"undefined reference to `f'", kOutputError, false, false},
-        {"tazuavr -c -o main.o main.c", kOutputToolLine, false, false},
-        {"tazuavr main.c: error", kOutputError, false, false},
-        // Matching is case-sensitive.
-        {"ERROR and Warning", kOutputPlain, false, false},
-        // clang-format on
-    };
-    for (const auto& c : cases) {
-        const CRedirect::LineClass result = CRedirect::classify(c.line);
-        EXPECT_EQ(result.kind, c.kind) << c.line;
-        EXPECT_EQ(result.countsWarning, c.warning) << c.line;
-        EXPECT_EQ(result.countsError, c.error) << c.line;
-    }
-}
-
-TEST(RedirectSummaryTest, WordingFollowsRunKindAndCounts) {
-    EXPECT_EQ(CRedirect::summary(CRedirect::kRunBuild, 0, 3), "Build succeeded with 3 Warnings...");
-    EXPECT_EQ(CRedirect::summary(CRedirect::kRunBuild, 1, 2),
-              "Build failed with 1 errors and 2 warnings...");
-    EXPECT_EQ(CRedirect::summary(CRedirect::kRunMake, 0, 2), "Make succeeded with 2 Warnings...");
-    EXPECT_EQ(CRedirect::summary(CRedirect::kRunMake, 4, 0),
-              "Make failed with 4 errors and 0 warnings...");
-    EXPECT_EQ(CRedirect::summary(CRedirect::kRunClean, 5, 2), "Successfully cleaned the project");
-    EXPECT_EQ(CRedirect::summary(4, 1, 0), "");
-}
-
 TEST_F(RedirectTest, OutputArrivesLineByLineWithKindsCountsAndSummary) {
     constexpr long P = kOutputPlain, W = kOutputWarning, E = kOutputError, T = kOutputToolLine;
     const struct {
@@ -95,14 +52,28 @@ TEST_F(RedirectTest, OutputArrivesLineByLineWithKindsCountsAndSummary) {
         std::vector<Line> lines;
     } cases[] = {
         // clang-format off
-        {"markers are counted, standard error shares the pipe",
-         "echo 'tazuavr -c main.c'\necho '!W main.c(2):[warning] w'\necho '!E main.c(3): e' >&2\n",
+        // The first matching rule gives the kind; only the markers count, and a warning word wins
+        // over an error marker. Matching is case-sensitive.
+        {"every kind of line; standard error shares the pipe",
+         "echo 'main.c(3):[warning] unused'\necho '!W main.c(3):[warning] unused'\n"
+         "echo 'warning: !E in a warning line'\necho '!E main.c(4): syntax error' >&2\n"
+         "echo 'fatal error: io.h'\necho '*** Error: no rule'\necho 'tazumake: *** Stop.'\n"
+         "echo 'No such file'\necho \"undefined reference to \\`f'\"\n"
+         "echo 'tazuavr -c -o main.o main.c'\necho 'tazuavr main.c: error'\necho 'ERROR and Warning'\n",
          CRedirect::kRunBuild, false,
-         {{"tazuavr -c main.c", T}, {"!W main.c(2):[warning] w", W}, {"!E main.c(3): e", E},
-          {"Build failed with 1 errors and 1 warnings...", P}}},
+         {{"main.c(3):[warning] unused", W}, {"!W main.c(3):[warning] unused", W},
+          {"warning: !E in a warning line", W}, {"!E main.c(4): syntax error", E},
+          {"fatal error: io.h", E}, {"*** Error: no rule", E}, {"tazumake: *** Stop.", E},
+          {"No such file", E}, {"undefined reference to `f'", E},
+          {"tazuavr -c -o main.o main.c", T}, {"tazuavr main.c: error", E},
+          {"ERROR and Warning", P}, {"Build failed with 1 errors and 1 warnings...", P}}},
+        {"warnings alone let a build succeed", "echo '!W a'\necho '!W b'\n", CRedirect::kRunBuild,
+         true, {{"!W a", W}, {"!W b", W}, {"Build succeeded with 2 Warnings...", P}}},
         {"make's own errors show but do not count", "echo 'tazumake: *** Error: no Makefile'\n",
          CRedirect::kRunMake, true,
          {{"tazumake: *** Error: no Makefile", E}, {"Make succeeded with 0 Warnings...", P}}},
+        {"a counted error fails a make", "echo '!E a'\n", CRedirect::kRunMake, false,
+         {{"!E a", E}, {"Make failed with 1 errors and 0 warnings...", P}}},
         {"a clean always reports success", "echo '!E cannot delete'\n", CRedirect::kRunClean, false,
          {{"!E cannot delete", E}, {"Successfully cleaned the project", P}}},
         {"line ends, backspaces and 8-bit text; no summary for an unknown run kind",
