@@ -4,24 +4,95 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeWidgetItem>
 
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
 namespace avrtazu::uitest {
+
+namespace {
+
+std::string joined(const Names& names) {
+    std::string text;
+    for (const std::string& name : names) {
+        text += (text.empty() ? "" : ", ") + name;
+    }
+    return text;
+}
+
+Names fileNames(const std::list<SourceFile>& files) {
+    Names names;
+    for (const SourceFile& file : files) {
+        names.push_back(file.fullName());
+    }
+    return names;
+}
+
+std::string asText(const std::string& text) {
+    return text;
+}
+std::string asText(bool flag) {
+    return flag ? "on" : "off";
+}
+std::string asText(int number) {
+    return std::to_string(number);
+}
+
+using Settings = std::map<std::string, std::string>;
+
+// Every setting of a configuration as "<configuration>.<setting>" and its value.
+void addSettings(Settings& values, const std::string& name, const Configuration& c) {
+    // clang-format off
+#define AVRTAZU_DESCRIBE(T, getter, ...) values[name + "." #getter] = asText(c.getter());
+    AVRTAZU_CONFIGURATION_SETTINGS(AVRTAZU_DESCRIBE)
+#undef AVRTAZU_DESCRIBE
+#define AVRTAZU_DESCRIBE(getter, ...) values[name + "." #getter] = joined(c.getter());
+    AVRTAZU_CONFIGURATION_LISTS(AVRTAZU_DESCRIBE)
+#undef AVRTAZU_DESCRIBE
+    // clang-format on
+}
+
+Settings settings(const Project& project) {
+    Settings values;
+    values["extMakefile"] =
+        (project.usesExtMakefile() ? "used " : "unused ") + project.extMakefile();
+    values["files"] = joined(fileNames(project.srcFiles())) + " | " +
+                      joined(fileNames(project.hdrFiles())) + " | " +
+                      joined(fileNames(project.otherFiles()));
+    try {
+        values["active"] = project.currentConfigName();
+    } catch (const std::runtime_error&) {
+        values["active"] = "(none)";
+    }
+    for (const auto& [name, configuration] : project.configs()) {
+        addSettings(values, name, configuration);
+    }
+    return values;
+}
+
+} // namespace
+
+void choose(const QWidget& parent, const std::string& comboBox, const std::string& entry) {
+    auto& list = control<QComboBox>(parent, comboBox);
+    const int index =
+        list.findText(QString::fromStdString(entry), Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    if (index < 0) {
+        throw std::runtime_error("no entry " + entry + " in " + comboBox);
+    }
+    list.setCurrentIndex(index);
+}
 
 Names entries(const QComboBox& list) {
     Names texts;
     for (int i = 0; i < list.count(); ++i) {
         texts.push_back(list.itemText(i).toStdString());
-    }
-    return texts;
-}
-
-Names entries(const QListWidget& list) {
-    Names texts;
-    for (int i = 0; i < list.count(); ++i) {
-        texts.push_back(list.item(i)->text().toStdString());
     }
     return texts;
 }
@@ -34,29 +105,129 @@ Names entries(const QTreeWidgetItem* parent) {
     return texts;
 }
 
-Names UiTest::logs(long level) const {
-    Names lines;
-    for (const auto& line : hub->logs) {
-        if (line.level == level) {
-            lines.push_back(level == 3 ? line.context + "|" + line.message : line.message);
+std::string describe(const QWidget& parent, const Names& only) {
+    std::string out;
+    for (const QWidget* widget : parent.findChildren<QWidget*>()) {
+        const std::string name = widget->objectName().toStdString();
+        if (name.empty() || name.starts_with("qt_") ||
+            (!only.empty() && std::find(only.begin(), only.end(), name) == only.end())) {
+            continue;
         }
+        QString value;
+        if (const auto* edit = qobject_cast<const QLineEdit*>(widget)) {
+            value = edit->text() + (edit->isReadOnly() ? " [read-only]" : "");
+        } else if (const auto* text = qobject_cast<const QPlainTextEdit*>(widget)) {
+            value = text->toPlainText().replace("\n", "\n    ") +
+                    (text->isReadOnly() ? " [read-only]" : "");
+        } else if (const auto* combo = qobject_cast<const QComboBox*>(widget)) {
+            const Names all = entries(*combo);
+            value = "<" + combo->currentText() + "> " +
+                    (all.size() > 12 ? QString::number(all.size()) + " entries"
+                                     : QString::fromStdString(joined(all)));
+        } else if (const auto* list = qobject_cast<const QListWidget*>(widget)) {
+            for (int i = 0; i < list->count(); ++i) {
+                value += (i > 0 ? ", " : "") + list->item(i)->text();
+            }
+        } else if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
+            value = button->text() +
+                    (button->isCheckable() ? (button->isChecked() ? " [x]" : " [ ]") : "");
+        } else if (const auto* group = qobject_cast<const QGroupBox*>(widget)) {
+            value = group->title();
+        } else if (const auto* label = qobject_cast<const QLabel*>(widget)) {
+            value = label->text();
+        }
+        out += name + ": " + value.toStdString() + (widget->isEnabled() ? "" : " [disabled]") +
+               (widget->isHidden() ? " [hidden]" : "") + "\n";
     }
-    return lines;
+    return out;
 }
 
-Names UiTest::messageTexts() const {
-    Names texts;
-    for (const auto& message : dialogs.messages()) {
-        texts.push_back(message.text);
+std::string changes(const Project& before, const Project& after) {
+    // A new configuration shows how it differs from a blank one.
+    Settings old = settings(before);
+    std::string out;
+    for (const auto& [name, configuration] : after.configs()) {
+        if (before.configs().count(name) == 0) {
+            out += name + ": new\n";
+            addSettings(old, name, Configuration(name));
+        }
     }
-    return texts;
+    for (const auto& [name, configuration] : before.configs()) {
+        if (after.configs().count(name) == 0) {
+            out += name + ": gone\n";
+            std::erase_if(old,
+                          [&](const auto& entry) { return entry.first.starts_with(name + "."); });
+        }
+    }
+    for (const auto& [name, value] : settings(after)) {
+        if (old[name] != value) {
+            out += name + ": " + old[name] + " -> " + value + "\n";
+        }
+    }
+    return out;
+}
+
+void expectGolden(const std::string& file, const std::string& actual) {
+    std::ifstream in(std::string(GOLDEN_DIR) + "/" + file, std::ios::binary);
+    std::ostringstream expected;
+    expected << in.rdbuf();
+    const std::string kept = std::string(ACTUAL_DIR) + "/" + file;
+    EXPECT_EQ(expected.str(), actual) << "golden " << file << "; actual output in " << kept;
+    if (expected.str() != actual) {
+        std::ofstream(kept, std::ios::binary) << actual;
+    }
+}
+
+std::string UiTest::events() {
+    const char* const levels[] = {"info", "warning", "error", "debug"};
+    const char* const icons[] = {"", " (information)", " (warning)", " (error)", " (question)"};
+    const char* const buttons[] = {"OK", "OK/Cancel", "Yes/No", "Yes/No/Cancel"};
+    const char* const kinds[] = {"open", "save", "folder"};
+    std::string out;
+    for (const auto& line : hub->logs) {
+        out += std::string("log ") + levels[line.level] + ": " +
+               (line.level == 3 ? line.context + "|" : "") + line.message + "\n";
+    }
+    for (; m_messagesSeen < dialogs.messages().size(); ++m_messagesSeen) {
+        const auto& box = dialogs.messages()[m_messagesSeen];
+        out += "box \"" + box.caption + "\"" + icons[static_cast<int>(box.icon)] + " [" +
+               buttons[static_cast<int>(box.buttons)] + "]: " + box.text + "\n";
+    }
+    for (; m_dialogsSeen < dialogs.dialogs().size(); ++m_dialogsSeen) {
+        const auto& dialog = dialogs.dialogs()[m_dialogsSeen];
+        out += std::string(kinds[static_cast<int>(dialog.kind)]) + " dialog \"" + dialog.title +
+               "\" at " + dialog.startFolder + (dialog.filter.empty() ? "" : " " + dialog.filter) +
+               (dialog.allowMultiple ? " (several)" : "") + "\n";
+    }
+    for (const std::string& dialog : modalDialogs) {
+        out += "modal " + dialog + "\n";
+    }
+    for (const auto& [file, flags] : works.openedFiles) {
+        out += "opened " + file + "\n";
+    }
+    for (const std::string& file : works.closedFiles) {
+        out += "closed " + file + "\n";
+    }
+    for (const std::string& request : works.helpRequests) {
+        out += "help " + request + "\n";
+    }
+    for (const std::string& part : hub->partNamesSet) {
+        out += "part " + part + "\n";
+    }
+    hub->logs.clear();
+    modalDialogs.clear();
+    works.openedFiles.clear();
+    works.closedFiles.clear();
+    works.helpRequests.clear();
+    hub->partNamesSet.clear();
+    return out;
 }
 
 void UiTest::answerDialogs(const std::string& text, const std::string& editName,
                            const std::string& buttonName) {
     onModal([this, text, editName, buttonName](QDialog& dialog) {
         modalDialogs.push_back(dialog.metaObject()->className());
-        control<QLineEdit>(dialog, editName).setText(QString::fromLocal8Bit(text));
+        type(dialog, editName, text);
         if (!buttonName.empty()) {
             click(dialog, buttonName);
         } else {

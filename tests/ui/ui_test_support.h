@@ -26,7 +26,6 @@
 #include <vector>
 
 class QComboBox;
-class QListWidget;
 class QTreeWidgetItem;
 
 namespace avrtazu::uitest {
@@ -47,11 +46,23 @@ inline void click(const QWidget& parent, const std::string& name) {
 inline std::string text(const QWidget& parent, const std::string& lineEdit) {
     return control<QLineEdit>(parent, lineEdit).text().toStdString();
 }
+inline void type(const QWidget& parent, const std::string& lineEdit, const std::string& text) {
+    control<QLineEdit>(parent, lineEdit).setText(QString::fromLocal8Bit(text));
+}
+// Selects the entry of that text, as a user picking it from the list.
+void choose(const QWidget& parent, const std::string& comboBox, const std::string& entry);
 
-// The entries of a combo box, a list or a tree item, in order.
 Names entries(const QComboBox& list);
-Names entries(const QListWidget& list);
 Names entries(const QTreeWidgetItem* parent);
+
+// What the user sees of every named control below parent, one line each: its text, entries,
+// check mark, and whether it is read-only, disabled or hidden. Long lists show their size only.
+// Only the controls named in only, when it is given.
+std::string describe(const QWidget& parent, const Names& only = {});
+// Every setting that differs between two states of a project, one line each.
+std::string changes(const Project& before, const Project& after);
+// The golden file's bytes equal actual; on a mismatch actual is left in the build folder.
+void expectGolden(const std::string& file, const std::string& actual);
 
 // Around each test: a recording hub, recording works (the host only where a test installs
 // them), scripted dialogs, and modal dialogs answered by a hook the test sets.
@@ -63,13 +74,12 @@ protected:
         DialogService::install(nullptr);
     }
 
-    // Log lines of one level (0 information, 1 warning, 2 error, 3 debug): "context|message"
-    // for debug lines, the bare message otherwise.
-    Names logs(long level) const;
-    Names messageTexts() const;
+    // Everything recorded since the last call, one line each: log lines, message boxes, file
+    // dialogs, modal dialogs, files the host opened or closed, help requests, parts set.
+    std::string events();
 
-    // The next modal dialogs record their class, get text typed into the line edit editName and
-    // the button buttonName (or the button box's OK) clicked, and give their result.
+    // The next modal dialogs get text typed into the line edit editName and the button
+    // buttonName (or the button box's OK) clicked, and give their result.
     void answerDialogs(const std::string& text, const std::string& editName,
                        const std::string& buttonName = "");
     void cancelDialogs();
@@ -80,6 +90,10 @@ protected:
     fakes::RecordingWorks works;
     ScriptedDialogService dialogs;
     Names modalDialogs;
+
+private:
+    std::size_t m_messagesSeen = 0;
+    std::size_t m_dialogsSeen = 0;
 };
 
 // A temporary drive C: with the project "demo" in C:\demo\ (configuration "default").
