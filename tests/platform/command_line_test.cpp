@@ -9,27 +9,21 @@ namespace {
 
 using Words = std::vector<std::string>;
 
-TEST(CommandLineTest, SplitsTheWindowsWay) {
+TEST(CommandLineTest, SplitsTheWindowsWayAndQuotedArgumentsComeBackUnchanged) {
     const std::pair<const char*, Words> cases[] = {
-        {"  tazumake   ", {"tazumake"}},
+        // clang-format off
+        {"  tazumake   ", {"tazumake"}}, {"p \"two words\" three", {"p", "two words", "three"}},
         // The program word knows no escapes: a quoted folder keeps its last backslash.
         {"\"C:\\dir\\\" x", {"C:\\dir\\", "x"}},
-        {"p \"two words\" three", {"p", "two words", "three"}},
-        {"p a\\\"b", {"p", "a\"b"}},
-        {"p a\\\\\"b c\"", {"p", "a\\b c"}},
-        {"p a\\\\\\\"b", {"p", "a\\\"b"}},
+        {"p a\\\"b", {"p", "a\"b"}}, {"p a\\\\\"b c\"", {"p", "a\\b c"}}, {"p a\\\\\\\"b", {"p", "a\\\"b"}},
         {"p C:\\dir\\ \\\\server\\share", {"p", "C:\\dir\\", "\\\\server\\share"}},
-        {"p \"\" x", {"p", "", "x"}},
-        {"p \"a\"\"b\"", {"p", "a\"b"}},
-        {"p\ta\tb", {"p", "a", "b"}},
+        {"p \"\" x", {"p", "", "x"}}, {"p \"a\"\"b\"", {"p", "a\"b"}}, {"p\ta\tb", {"p", "a", "b"}},
         {"   ", {}},
+        // clang-format on
     };
     for (const auto& [line, words] : cases) {
         EXPECT_EQ(CommandLine::split(line), words) << line;
     }
-}
-
-TEST(CommandLineTest, QuotedArgumentsComeBackUnchanged) {
     const Words arguments[] = {
         {"prog", "plain"},
         {"prog", "two words", ""},

@@ -5,46 +5,30 @@
 
 #include <chrono>
 #include <thread>
-#include <utility>
 
 namespace avrtazu {
 namespace {
 
-using namespace std::chrono_literals;
-
-class ShellTest : public ::testing::Test {
-protected:
-    void TearDown() override { Shell::setOpener("xdg-open"); }
+TEST(ShellTest, OpensExistingDocumentsWithTheOpenerIfThereIsOne) {
     test::TempDrive drive;
-};
-
-TEST_F(ShellTest, OpensExistingDocumentsWithTheOpenerIfThereIsOne) {
-    // The opener leaves the document it was given where the test can see it.
-    const std::string opener = drive.write(
-        "bin/opener", "#!/bin/sh\necho \"$1\" > \"$(dirname \"$0\")/opened.txt\"\n", true);
     drive.write("doc/main.lis", "listing");
-    Shell::setOpener(opener);
-    const std::pair<const char*, int> cases[] = {
-        {"C:\\doc\\missing.lis", Shell::fileNotFound},
-        {"Q:\\doc\\main.lis", Shell::fileNotFound},
-        {"C:\\doc\\main.lis", Shell::started},
-    };
-    for (const auto& [path, result] : cases) {
-        EXPECT_EQ(Shell::open(path), result) << path;
-    }
+    // The opener leaves the document it was given where the test can see it.
+    Shell::setOpener(drive.write(
+        "bin/opener", "#!/bin/sh\necho \"$1\" > \"$(dirname \"$0\")/opened.txt\"\n", true));
+    EXPECT_EQ(Shell::open("C:\\doc\\missing.lis"), Shell::fileNotFound);
+    EXPECT_EQ(Shell::open("Q:\\doc\\main.lis"), Shell::fileNotFound);
+    EXPECT_EQ(Shell::open("C:\\doc\\main.lis"), Shell::started);
     EXPECT_GT(Shell::started, 32);
     // The opener runs detached; wait for it as a hang guard only.
     const std::string expected = drive.linux("doc/main.lis") + "\n";
-    const auto deadline = std::chrono::steady_clock::now() + 60s;
-    while (drive.read("bin/opened.txt") != expected &&
-           std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(10ms);
+    for (int i = 0; i < 6000 && drive.read("bin/opened.txt") != expected; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_EQ(drive.read("bin/opened.txt"), expected);
 
     Shell::setOpener("no-such-opener-program");
-    EXPECT_EQ(Shell::opener(), "no-such-opener-program");
     EXPECT_EQ(Shell::open("C:\\doc\\main.lis"), Shell::noAssociation);
+    Shell::setOpener("xdg-open");
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "model/configuration.h"
 #include "model/project.h"
+#include "platform/golden_file.h"
 #include "platform/log_sink.h"
 #include "platform/registry.h"
 #include "services/dependency_scan.h"
@@ -11,8 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <regex>
 #include <stdexcept>
@@ -25,16 +24,6 @@ namespace {
 using fakes::HubInstallation;
 using fakes::RecordingHub;
 using Lines = std::vector<std::string>;
-
-// Compares with a golden file; a text that differs is left in the working folder to look at.
-void expectGolden(const std::string& actual, const std::string& name) {
-    std::ifstream in(std::string(GOLDEN_DIR) + "/" + name, std::ios::binary);
-    const std::string expected{std::istreambuf_iterator<char>(in), {}};
-    EXPECT_EQ(actual, expected) << name;
-    if (actual != expected) {
-        std::ofstream(name, std::ios::binary) << actual;
-    }
-}
 
 class PlugInUtilityTest : public ::testing::Test {
 protected:
@@ -96,7 +85,7 @@ TEST(PlugInUtilityLogTest, LinesReachTheHubOrElseStandardError) {
         EXPECT_EQ(runs, 1) << "discovery runs with or without a hub";
         EXPECT_EQ(utility.hub(), hub.get());
     }
-    expectGolden(seen, "log_lines.txt");
+    test::expectGolden(seen, "log_lines.txt");
 }
 
 const std::string kUninstallKey =
@@ -155,7 +144,7 @@ TEST_F(PlugInUtilityTest, LocatorTakesLocationsFromTheRegistryAndNamesTheTools) 
         }
     }
     Registry::setFile("");
-    expectGolden(seen, "toolchain_locations.txt");
+    test::expectGolden(seen, "toolchain_locations.txt");
 }
 
 Lines fullNames(const std::vector<SourceFile>& files) {
