@@ -15,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,23 +46,21 @@ public:
     void initWith(const Project& project = demoProject());
     // Forgets what host, hub, dialogs and tools recorded.
     void clearRecords();
+    // Everything the host, hub, dialogs and tools saw since the records were last cleared, a
+    // line each (the build output and the log but its warnings and errors left out); then clears
+    // the records.
+    std::string seen();
+    // Compares text with golden/NAME byte for byte.
+    static void expectGolden(const std::string& name, const std::string& actual);
+    // Each line of golden/NAME is "INPUT => OUTPUT", OUTPUT being what make gives for INPUT.
+    static void expectEachLine(const std::string& name, std::string (*make)(const std::string&));
 
     void expectSheets(std::vector<Pass> passes);
     int sheetsShown() const { return m_shown; }
 
-    // Each make call's arguments in brackets, a line each.
-    std::string makeCalls() const { return drive.read("make-calls.txt"); }
     Strings logMessages(long level) const;
-    bool logged(long level, const std::string& message) const;
-    Strings messageTexts() const;
-    std::string documentText(const std::string& path) const {
-        return fakes::selectNode(hub->document, path).child_value();
-    }
-    Strings documentFiles() const {
-        return fakes::childTexts(
-            fakes::selectNode(hub->document, "/AVRStudio/AVRTAZUPLUGIN/FILES"));
-    }
-    static Strings fullNames(const std::list<SourceFile>& files);
+    // The files of the plug-in's section of the host's document.
+    Strings documentFiles() const;
     // Makes the project folder the current one, as the host does, until the test ends.
     void enterProjectFolder(const std::string& relative = "work/demo");
 
@@ -85,8 +82,13 @@ public:
     std::unique_ptr<Zuzozuduvuruva> plugin;
 
 private:
+    std::string documentText() const;
+
     std::string m_startFolder;
+    std::string m_documentSeen;
     std::vector<Pass> m_passes;
+    std::size_t m_next = 0;
+    // Sheets shown since the records were last cleared.
     int m_shown = 0;
 };
 

@@ -15,8 +15,9 @@
 #include <QDialog>
 #include <QLineEdit>
 
-#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 namespace avrtazu::test {
@@ -45,7 +46,6 @@ template <typename T> T& control(QWidget& page, const std::string& name) {
 PluginFixture::PluginFixture() {
     Registry::setFile(drive.write("registry.reg", "Windows Registry Editor Version 5.00\r\n"));
     DialogService::install(&dialogs);
-    clearRecords();
     dock.resize(240, 320);
 
     std::string parts;
@@ -68,13 +68,15 @@ PluginFixture::PluginFixture() {
     const Project demo = demoProject();
     writeDocument(&demo);
     plugin = std::make_unique<Zuzozuduvuruva>();
+    clearRecords();
 
     ModalRunner::setHook([this](QDialog& dialog) {
-        if (m_shown >= static_cast<int>(m_passes.size())) {
-            ADD_FAILURE() << "the options sheet opened " << ++m_shown << " times";
+        ++m_shown;
+        if (m_next >= m_passes.size()) {
+            ADD_FAILURE() << "the options sheet opened once more than the test expects";
             throw std::runtime_error("the options sheet opened once too often");
         }
-        return m_passes[static_cast<std::size_t>(m_shown++)](dynamic_cast<Sheet&>(dialog));
+        return m_passes[m_next++](dynamic_cast<Sheet&>(dialog));
     });
 }
 
@@ -110,6 +112,7 @@ void PluginFixture::writeDocument(const Project* project) {
         writer.makeStructure();
         writer.projectToXML(*project);
     }
+    m_documentSeen = documentText();
 }
 
 void PluginFixture::openProject(const Project& project) {
@@ -132,12 +135,15 @@ void PluginFixture::clearRecords() {
     hub->events.clear();
     hub->sourceFileLists.clear();
     dialogs.clear();
+    m_shown = 0;
+    m_documentSeen = documentText();
     std::error_code ignored;
     std::filesystem::remove(drive.linux("make-calls.txt"), ignored);
 }
 
 void PluginFixture::expectSheets(std::vector<Pass> passes) {
     m_passes = std::move(passes);
+    m_next = 0;
     m_shown = 0;
 }
 
@@ -151,25 +157,96 @@ Strings PluginFixture::logMessages(long level) const {
     return messages;
 }
 
-bool PluginFixture::logged(long level, const std::string& message) const {
-    const Strings messages = logMessages(level);
-    return std::find(messages.begin(), messages.end(), message) != messages.end();
+Strings PluginFixture::documentFiles() const {
+    return fakes::childTexts(fakes::selectNode(hub->document, "/AVRStudio/AVRTAZUPLUGIN/FILES"));
 }
 
-Strings PluginFixture::messageTexts() const {
-    Strings texts;
-    for (const auto& message : dialogs.messages()) {
-        texts.push_back(message.text);
-    }
-    return texts;
+std::string PluginFixture::documentText() const {
+    std::ostringstream text;
+    hub->document.save(text);
+    return text.str();
 }
 
-Strings PluginFixture::fullNames(const std::list<SourceFile>& files) {
-    Strings names;
-    for (const SourceFile& file : files) {
-        names.push_back(file.fullName());
+std::string PluginFixture::seen() {
+    std::ostringstream out;
+    const auto each = [&out](const std::string& what, const auto& list, const auto& line) {
+        for (const auto& item : list) {
+            out << what << ' ' << line(item) << '\n';
+        }
+    };
+    const auto same = [](const std::string& text) { return text; };
+    std::istringstream calls(drive.read("make-calls.txt"));
+    for (std::string call; std::getline(calls, call);) {
+        out << "make " << call << '\n';
     }
-    return names;
+    for (const auto& log : hub->logs) {
+        if (log.level == 1 || log.level == 2) {
+            out << "log " << log.level << ": " << log.message << '\n';
+        }
+    }
+    each("event", hub->events,
+         [](const auto& e) { return std::to_string(e.number) + " " + e.text; });
+    each("project files:", hub->sourceFileLists, same);
+    const char* const icons[] = {"plain", "information", "warning", "error", "question"};
+    each("message box,", dialogs.messages(), [&icons](const auto& message) {
+        return icons[static_cast<int>(message.icon)] + (": " + message.text);
+    });
+    each("file dialog:", dialogs.dialogs(), [](const auto& dialog) { return dialog.title; });
+    each("help:", works.helpRequests, same);
+    each("open at line:", works.openedAtLine, [](const auto& o) {
+        return o.path + " " + std::to_string(o.line) + " " + std::to_string(o.flags);
+    });
+    each("open:", works.openedFiles,
+         [](const auto& o) { return o.first + " " + std::to_string(o.second); });
+    each("command state:", works.commandStates,
+         [](const auto& s) { return std::to_string(s.first) + " " + std::to_string(s.second); });
+    each("dock:", works.dockRequests, [](const auto& d) {
+        return d.title + ", " + d.anchor + ", " + d.side + ", " + std::to_string(d.flags) + ", " +
+               std::to_string(d.iconResourceId);
+    });
+    if (works.clearOutputCalls + works.loadObjectFileCalls > 0) {
+        out << "output cleared " << works.clearOutputCalls << ", object file loaded "
+            << works.loadObjectFileCalls << '\n';
+    }
+    if (m_shown > 0) {
+        out << "options sheets: " << m_shown << '\n';
+    }
+    if (documentText() != m_documentSeen) {
+        out << "document written\n";
+    }
+    clearRecords();
+    return out.str();
+}
+
+namespace {
+
+std::string golden(const std::string& name) {
+    std::ostringstream text;
+    text << std::ifstream(std::string(GOLDEN_DIR) + "/" + name, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+} // namespace
+
+// A mismatch leaves the text beside the test as NAME.actual, to compare by eye and copy over
+// the golden file when it is right.
+void PluginFixture::expectGolden(const std::string& name, const std::string& actual) {
+    EXPECT_EQ(golden(name), actual) << name;
+    if (golden(name) != actual) {
+        std::ofstream(std::string(ACTUAL_DIR) + "/" + name + ".actual", std::ios::binary) << actual;
+    }
+}
+
+void PluginFixture::expectEachLine(const std::string& name,
+                                   std::string (*make)(const std::string&)) {
+    std::istringstream lines(golden(name));
+    std::string actual;
+    for (std::string line; std::getline(lines, line);) {
+        const std::string input = line.substr(0, line.find(" => "));
+        actual += input + " => " + make(input) + "\n";
+    }
+    EXPECT_GT(actual.size(), 50u) << name;
+    expectGolden(name, actual);
 }
 
 void PluginFixture::enterProjectFolder(const std::string& relative) {
