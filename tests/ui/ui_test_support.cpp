@@ -1,5 +1,7 @@
 #include "ui/ui_test_support.h"
 
+#include "model/device_catalog.h"
+#include "platform/file_system.h"
 #include "ui/target_option_dlg.h"
 
 #include <QComboBox>
@@ -9,7 +11,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTreeWidgetItem>
 
 #include <algorithm>
 #include <fstream>
@@ -25,14 +26,6 @@ std::string joined(const Names& names) {
         text += (text.empty() ? "" : ", ") + name;
     }
     return text;
-}
-
-Names fileNames(const std::list<SourceFile>& files) {
-    Names names;
-    for (const SourceFile& file : files) {
-        names.push_back(file.fullName());
-    }
-    return names;
 }
 
 std::string asText(const std::string& text) {
@@ -63,14 +56,7 @@ Settings settings(const Project& project) {
     Settings values;
     values["extMakefile"] =
         (project.usesExtMakefile() ? "used " : "unused ") + project.extMakefile();
-    values["files"] = joined(fileNames(project.srcFiles())) + " | " +
-                      joined(fileNames(project.hdrFiles())) + " | " +
-                      joined(fileNames(project.otherFiles()));
-    try {
-        values["active"] = project.currentConfigName();
-    } catch (const std::runtime_error&) {
-        values["active"] = "(none)";
-    }
+    values["active"] = project.currentConfigName();
     for (const auto& [name, configuration] : project.configs()) {
         addSettings(values, name, configuration);
     }
@@ -97,12 +83,12 @@ Names entries(const QComboBox& list) {
     return texts;
 }
 
-Names entries(const QTreeWidgetItem* parent) {
-    Names texts;
-    for (int i = 0; i < parent->childCount(); ++i) {
-        texts.push_back(parent->child(i)->text(0).toStdString());
+Names deviceNames() {
+    Names names;
+    for (int i = 0; i < DeviceCatalog::deviceCount; ++i) {
+        names.push_back(DeviceCatalog::device(i).name);
     }
-    return texts;
+    return names;
 }
 
 std::string describe(const QWidget& parent, const Names& only) {
@@ -178,6 +164,14 @@ void expectGolden(const std::string& file, const std::string& actual) {
     }
 }
 
+void UiTest::TearDown() {
+    if (!seen.empty()) {
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        expectGolden(std::string(test->test_suite_name()) + "." + test->name() + ".txt",
+                     seen + events());
+    }
+}
+
 std::string UiTest::events() {
     const char* const levels[] = {"info", "warning", "error", "debug"};
     const char* const icons[] = {"", " (information)", " (warning)", " (error)", " (question)"};
@@ -195,31 +189,29 @@ std::string UiTest::events() {
     }
     for (; m_dialogsSeen < dialogs.dialogs().size(); ++m_dialogsSeen) {
         const auto& dialog = dialogs.dialogs()[m_dialogsSeen];
+        // The current folder outside the test drives differs between machines.
+        const bool here = dialog.startFolder == FileSystem::currentFolder() &&
+                          dialog.startFolder.starts_with("Z:");
         out += std::string(kinds[static_cast<int>(dialog.kind)]) + " dialog \"" + dialog.title +
-               "\" at " + dialog.startFolder + (dialog.filter.empty() ? "" : " " + dialog.filter) +
+               "\" at " + (here ? "(current folder)" : dialog.startFolder) +
+               (dialog.filter.empty() ? "" : " " + dialog.filter) +
                (dialog.allowMultiple ? " (several)" : "") + "\n";
-    }
-    for (const std::string& dialog : modalDialogs) {
-        out += "modal " + dialog + "\n";
     }
     for (const auto& [file, flags] : works.openedFiles) {
         out += "opened " + file + "\n";
     }
-    for (const std::string& file : works.closedFiles) {
-        out += "closed " + file + "\n";
-    }
-    for (const std::string& request : works.helpRequests) {
-        out += "help " + request + "\n";
-    }
-    for (const std::string& part : hub->partNamesSet) {
-        out += "part " + part + "\n";
-    }
-    hub->logs.clear();
-    modalDialogs.clear();
     works.openedFiles.clear();
-    works.closedFiles.clear();
-    works.helpRequests.clear();
-    hub->partNamesSet.clear();
+    hub->logs.clear();
+    const auto take = [&out](const char* what, Names& lines) {
+        for (const std::string& line : lines) {
+            out += what + line + "\n";
+        }
+        lines.clear();
+    };
+    take("modal ", modalDialogs);
+    take("closed ", works.closedFiles);
+    take("help ", works.helpRequests);
+    take("part ", hub->partNamesSet);
     return out;
 }
 
@@ -247,6 +239,9 @@ void UiTest::cancelDialogs() {
 OptionsTest::OptionsTest() {
     Configuration standard("default", "demo.o");
     standard.setOutputDirectory("default\\");
+    standard.setHex(true);
+    standard.setList(true);
+    standard.setMap(true);
     standard.addIncludeDirectory("C:\\work\\demo\\inc");
     standard.addIncludeDirectory("D:\\avr\\include");
     standard.addAsmIncludeDirectory("asm");
@@ -261,19 +256,24 @@ OptionsTest::OptionsTest() {
 
 std::unique_ptr<CProjectPropertiesSheet> OptionsTest::makeSheet(Project& edited) {
     auto sheet = std::make_unique<CProjectPropertiesSheet>(edited, false);
-    sheet->targetPage().setSupportedParts({"Custom", "AT90S2313"});
+    sheet->targetPage().setSupportedParts(deviceNames());
     return sheet;
 }
 
-int OptionsTest::runSheet(CProjectPropertiesSheet& sheet, const std::function<void()>& user,
+int OptionsTest::runSheet(Project& edited,
+                          const std::function<void(CProjectPropertiesSheet&)>& user,
                           const std::string& button) {
+    const Project before = edited;
+    const auto sheet = makeSheet(edited);
     onModal([&](QDialog& dialog) {
-        user();
+        user(*sheet);
         click(dialog, button);
         return dialog.result();
     });
-    const int result = sheet.DoModal();
+    const int result = sheet->DoModal();
     onModal({});
+    seen += changes(before, edited);
+    seen += events();
     return result;
 }
 

@@ -26,7 +26,6 @@
 #include <vector>
 
 class QComboBox;
-class QTreeWidgetItem;
 
 namespace avrtazu::uitest {
 
@@ -53,7 +52,8 @@ inline void type(const QWidget& parent, const std::string& lineEdit, const std::
 void choose(const QWidget& parent, const std::string& comboBox, const std::string& entry);
 
 Names entries(const QComboBox& list);
-Names entries(const QTreeWidgetItem* parent);
+// The names of the device table, in its order.
+Names deviceNames();
 
 // What the user sees of every named control below parent, one line each: its text, entries,
 // check mark, and whether it is read-only, disabled or hidden. Long lists show their size only.
@@ -73,6 +73,11 @@ protected:
         ModalRunner::setHook({});
         DialogService::install(nullptr);
     }
+
+    // What the test saw, in order. When it is not empty, it must at the end of the test, with the
+    // events not taken yet, equal the golden file <suite>.<test>.txt.
+    std::string seen;
+    void TearDown() override;
 
     // Everything recorded since the last call, one line each: log lines, message boxes, file
     // dialogs, modal dialogs, files the host opened or closed, help requests, parts set.
@@ -114,7 +119,8 @@ protected:
 };
 
 // The project "demo" in C:\work\demo\ with the configurations "default" (active: "demo.o" in
-// "default\", two include folders, one assembler include folder, one library folder),
+// "default\", HEX, list and map files, two include folders, one assembler include folder, one
+// library folder),
 // "Release" ("release.o" in "out\", one include folder) and "alpha".
 class OptionsTest : public UiTest {
 protected:
@@ -122,11 +128,11 @@ protected:
 
     OptionsTest();
 
-    // A sheet whose Target page needs no supported-parts file.
+    // A sheet whose Target page lists the device table without reading a file.
     std::unique_ptr<CProjectPropertiesSheet> makeSheet(Project& edited);
-    std::unique_ptr<CProjectPropertiesSheet> makeSheet() { return makeSheet(project); }
-    // Runs the sheet modally: the user acts on it, then clicks the button.
-    int runSheet(CProjectPropertiesSheet& sheet, const std::function<void()>& user,
+    // Runs a sheet over edited modally: the user acts on it, then clicks the button. Gives the
+    // sheet's result, and adds to seen what changed in edited and what happened.
+    int runSheet(Project& edited, const std::function<void(CProjectPropertiesSheet&)>& user,
                  const std::string& button = "okButton");
 
     Project project{"demo", kHome};
