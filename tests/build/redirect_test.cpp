@@ -111,14 +111,6 @@ TEST_F(RedirectTest, ChildThatWritesMuchAndEndsAtOnceLosesNothing) {
     EXPECT_EQ(works.output[30001].text, "tail");
 }
 
-TEST_F(RedirectTest, ChildRunsInTheGivenWorkingDirectory) {
-    drive.makeFolder("work/out");
-    CRedirect redirect(script("pwd\n"), &works, drive.windowsPath("work\\out"));
-    redirect.run(CRedirect::kRunBuild);
-    ASSERT_FALSE(works.output.empty());
-    EXPECT_EQ(works.output[0].text, drive.linuxPath("work/out"));
-}
-
 TEST_F(RedirectTest, MissingProgramIsReportedWithTheSystemTextAndNoSummary) {
     CRedirect redirect(drive.windowsPath("nowhere\\build.bat"), &works);
     EXPECT_FALSE(redirect.run(CRedirect::kRunBuild));

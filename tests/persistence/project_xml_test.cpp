@@ -21,13 +21,11 @@ namespace avrtazu::fakes {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 
 constexpr long kError = 2;
 constexpr long kDebug = 3;
 constexpr const char* kCorrupt = "The AVR Studio project file seems to be corrupt. Please restart "
                                  "AVR Studio and try to create a new project";
-const std::optional<std::string> kNoText;
 
 std::vector<std::string> fullNames(const std::list<SourceFile>& files) {
     std::vector<std::string> names;
@@ -279,23 +277,7 @@ TEST_F(ProjectXmlTest, NodeOperations) {
     }
     EXPECT_EQ(raw(hub->document.document_element()), "<AVRStudio><S>text</S></AVRStudio>");
 
-    pugi::xml_node node;
-    EXPECT_EQ(xml.insertNodeAtPath("/AVRStudio", "X", &node, std::string("1"), true), S_OK);
-    EXPECT_EQ(raw(node), "<X>1</X>");
-    for (const char* path : {"/AVRStudio/Nowhere", "not a path ]["}) {
-        hub->logs.clear();
-        pugi::xml_node untouched;
-        EXPECT_EQ(xml.insertNodeAtPath(path, "Y", &untouched, kNoText, false), E_FAIL) << path;
-        EXPECT_FALSE(untouched);
-        EXPECT_TRUE(hub->logged(kError, "", "XML: Error finding parent node"));
-    }
-
-    ASSERT_TRUE(
-        load("<AVRStudio><AVRTAZUPLUGIN><x:FILES xmlns:x='u'/></AVRTAZUPLUGIN></AVRStudio>"));
-    EXPECT_EQ(ProjectXmlHandler::nodePath(section().first_child()),
-              "/AVRStudio/AVRTAZUPLUGIN/FILES");
-    EXPECT_EQ(ProjectXmlHandler::nodePath(hub->document), "");
-
+    // The text of all descendants, CDATA included.
     ASSERT_TRUE(load("<AVRStudio><A>one<B>two</B><![CDATA[<3>]]></A><E/></AVRStudio>"));
     EXPECT_EQ(xml.getNodeText(at("A")) + "|" + xml.getNodeText(at("E")) + "|" +
                   xml.getNodeText(pugi::xml_node()),
@@ -317,12 +299,9 @@ TEST(ProjectXmlHandlerWithoutDocument, EveryOperationFailsAndLeavesThingsAlone) 
     pugi::xml_document other;
     EXPECT_EQ(handler.makeStructure(), E_FAIL);
     EXPECT_EQ(handler.projectToXML(project), E_FAIL);
-    handler.projectDataToXML(Configuration("Debug"));
     EXPECT_EQ(handler.XMLToProject(project), E_FAIL);
     handler.removeSections();
-    EXPECT_EQ(handler.insertConfigNode(nullptr), E_FAIL);
-    EXPECT_EQ(handler.insertNodeAtPath("/AVRStudio", "X", nullptr, kNoText, false), E_FAIL);
-    handler.insertNode("X", other, nullptr, kNoText, false);
+    handler.insertNode("X", other, nullptr, std::nullopt, false);
     EXPECT_FALSE(other.first_child());
     EXPECT_TRUE(project.configs().empty());
 
