@@ -231,30 +231,21 @@ TEST_F(FileDialogsTest, FolderBrowserDialogAllowsOkOnlyOnARealFolder) {
     }
 }
 
-TEST(QtDialogServiceTest, WindowsFiltersBecomeQtFilters) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"Header File (*.h)|*.h;|All Files(*.*)|*.*|", "Header File (*.h);;All Files (*)"},
-        {"Sources|*.c;*.s;*.S|", "Sources (*.c *.s *.S)"},
-        {"Makefiles|Makefile;*.mk", "Makefiles (Makefile *.mk)"},
-        {"Text files", "Text files (*)"},
-        {"", ""},
-    };
-    for (const auto& [windows, qt] : cases) {
-        EXPECT_EQ(QtDialogService::toQtFilter(windows).toStdString(), qt) << windows;
+// Filters and paths cross between Windows and Qt; an unknown drive starts in the current folder.
+TEST_F(FileDialogsTest, QtDialogServiceConvertsFiltersAndPaths) {
+    for (const char* filter : {"Header File (*.h)|*.h;|All Files(*.*)|*.*|", "Sources|*.c;*.s;*.S|",
+                               "Makefiles|Makefile;*.mk", "Text files", ""}) {
+        seen += QtDialogService::toQtFilter(filter).toStdString() + "\n";
     }
-}
-
-TEST(QtDialogServiceTest, PathsCrossBetweenWindowsAndLinux) {
-    test::TempDrive drive;
-    EXPECT_EQ(QtDialogService::startDirectory("C:\\proj\\").toStdString(), drive.linux("proj/"));
+    EXPECT_EQ(QtDialogService::startDirectory("C:\\demo\\").toStdString(), drive.linux("demo/"));
     EXPECT_EQ(QtDialogService::startDirectory("Z:\\usr\\lib").toStdString(), "/usr/lib");
     EXPECT_EQ(QtDialogService::startDirectory(""), QDir::currentPath());
     EXPECT_EQ(QtDialogService::startDirectory("Q:\\nowhere\\"), QDir::currentPath());
-
-    const QStringList chosen = {QString::fromStdString(drive.linux("proj/main.c")), QString(),
+    const QStringList chosen = {QString::fromStdString(drive.linux("demo/main.c")), QString(),
                                 QStringLiteral("/etc/hosts")};
-    EXPECT_EQ(QtDialogService::toWindowsPaths(chosen),
-              (std::vector<std::string>{"C:\\proj\\main.c", "Z:\\etc\\hosts"}));
+    for (const std::string& path : QtDialogService::toWindowsPaths(chosen)) {
+        seen += path + "\n";
+    }
 }
 
 // A box closed otherwise than by a button gives the answer of its cancel.
