@@ -35,18 +35,6 @@ std::vector<std::string> words(const std::string& line) {
     return result;
 }
 
-// Each line of the golden file is "INPUT => OUTPUT", OUTPUT being what make gives for INPUT.
-void expectEachLine(const std::string& golden, std::string (*make)(const std::string&)) {
-    std::istringstream lines(test::readFile(golden));
-    std::string actual;
-    for (std::string line; std::getline(lines, line);) {
-        const std::string input = line.substr(0, line.find(" => "));
-        actual += input + " => " + make(input) + "\n";
-    }
-    EXPECT_GT(actual.size(), 200u);
-    test::expectGolden(golden, actual);
-}
-
 std::string parsed(const std::string& line) {
     std::string error;
     const std::optional<CliOptions> o = CliOptions::parse(words(line), &error);
@@ -62,12 +50,12 @@ std::string parsed(const std::string& line) {
 }
 
 TEST(CliOptionsTest, ParsesEveryCommandLineOrSaysWhatIsWrong) {
-    expectEachLine(GOLDEN_DIR "/cli_options.txt", parsed);
+    test::expectEachLine(GOLDEN_DIR "/cli_options.txt", parsed);
 }
 
 // Output lines that make a run fail whatever the plug-in answers.
 TEST(CliWorksTest, KnowsTheFailureLines) {
-    expectEachLine(GOLDEN_DIR "/cli_failure_lines.txt", [](const std::string& line) {
+    test::expectEachLine(GOLDEN_DIR "/cli_failure_lines.txt", [](const std::string& line) {
         return std::string(CliWorks::isFailureLine(line) ? "failure" : "-");
     });
 }

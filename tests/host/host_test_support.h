@@ -47,6 +47,18 @@ inline void expectGolden(const std::string& golden, const std::string& actual) {
     }
 }
 
+// Each line of the golden file is "INPUT => OUTPUT", OUTPUT being what make gives for INPUT.
+inline void expectEachLine(const std::string& golden, std::string (*make)(const std::string&)) {
+    std::istringstream lines(readFile(golden));
+    std::string actual;
+    for (std::string line; std::getline(lines, line);) {
+        const std::string input = line.substr(0, line.find(" => "));
+        actual += input + " => " + make(input) + "\n";
+    }
+    EXPECT_GT(actual.size(), 100u) << golden;
+    expectGolden(golden, actual);
+}
+
 // A fresh folder for one test, removed with its content at the end.
 class TempFolder {
 public:

@@ -1,5 +1,6 @@
 #include "studio/output_pane.h"
 
+#include "host/host_test_support.h"
 #include "services/gui_works.h"
 
 #include <QSignalSpy>
@@ -11,11 +12,9 @@ namespace {
 
 TEST(OutputPaneTest, EachKindHasItsOwnColourAndPlainLinesThePalettes) {
     OutputPane pane;
-    pane.addLine(QStringLiteral("plain"), kOutputPlain);
-    pane.addLine(QStringLiteral("!E main.c(3): oops"), kOutputError);
-    pane.addLine(QStringLiteral("!W main.c(4):[warning] hm"), kOutputWarning);
-    pane.addLine(QStringLiteral("tazuavr -c main.c"), kOutputToolLine);
-    ASSERT_EQ(pane.count(), 4);
+    for (long kind : {kOutputPlain, kOutputError, kOutputWarning, kOutputToolLine}) {
+        pane.addLine(QStringLiteral("line"), kind);
+    }
     EXPECT_EQ(pane.item(0)->foreground().style(), Qt::NoBrush);
     EXPECT_EQ(pane.kindOf(1), kOutputError);
     EXPECT_EQ(pane.kindOf(9), -1);
@@ -27,24 +26,12 @@ TEST(OutputPaneTest, EachKindHasItsOwnColourAndPlainLinesThePalettes) {
     EXPECT_FALSE(OutputPane::colourOf(7).isValid());
 }
 
-TEST(OutputPaneTest, KnowsTheSummaryLines) {
-    const std::pair<const char*, bool> cases[] = {
-        {"Build succeeded with 0 Warnings...", true},
-        {"Build failed with 2 errors and 1 warnings...", true},
-        {"Make succeeded with 1 Warnings...", true},
-        {"Make failed with 1 errors and 0 warnings...", true},
-        {"Compile failed... No build tools defined.", true},
-        {"Successfully cleaned the project", true},
-        {"Clean failed... No make/compiler defined.", true},
-        {"Build started 5.12.2026 at 20:05:27", false},
-        {"!E main.c(3): Build failed", false},
-    };
-    for (const auto& [line, summary] : cases) {
-        EXPECT_EQ(OutputPane::isSummaryLine(QString::fromLatin1(line)), summary) << line;
-    }
-}
-
+// The summary lines the status bar shows; the last stays until the next one.
 TEST(OutputPaneTest, TheLastSummaryStaysUntilTheNextOne) {
+    test::expectEachLine(GOLDEN_DIR "/summary_lines.txt", [](const std::string& line) {
+        return std::string(OutputPane::isSummaryLine(QString::fromStdString(line)) ? "summary"
+                                                                                   : "-");
+    });
     OutputPane pane;
     QSignalSpy summaries(&pane, &OutputPane::summaryChanged);
     pane.addLine(QStringLiteral("Build succeeded with 0 Warnings...\r\n"), kOutputPlain);

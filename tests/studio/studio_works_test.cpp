@@ -108,15 +108,6 @@ TEST_F(StudioWorksTest, EditorsOpenAtTheLineAndTellTheActiveFileOrWhyNot) {
     EXPECT_EQ(notes[1], "1 Cannot open Q:\\nowhere\\main.c: it is on no drive of this system");
 }
 
-// The real plug-in finds its project and its toolchain through these in the flow tests.
-TEST_F(StudioWorksTest, DirectoriesAreWindowsFoldersEndingInABackslash) {
-    Bstr path;
-    ASSERT_EQ(works.GetStudioDirectory(&path), S_OK);
-    EXPECT_EQ(path, windowsPath(folder.path()) + L"\\");
-    EXPECT_EQ(works.GetProjectDirectory(&path), E_FAIL);
-    EXPECT_TRUE(path.empty());
-}
-
 TEST_F(StudioWorksTest, TheObjectFileFollowsEvents51And58AndTheLoad) {
     const auto state = [this] {
         std::int16_t value = 9;
