@@ -92,7 +92,9 @@ Names deviceNames() {
 }
 
 std::string describe(const QWidget& parent, const Names& only) {
-    std::string out;
+    std::string out = parent.isWindow() && only.empty()
+                          ? "title: " + parent.windowTitle().toStdString() + "\n"
+                          : std::string();
     for (const QWidget* widget : parent.findChildren<QWidget*>()) {
         const std::string name = widget->objectName().toStdString();
         if (name.empty() || name.starts_with("qt_") ||

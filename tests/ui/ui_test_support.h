@@ -57,7 +57,7 @@ Names deviceNames();
 
 // What the user sees of every named control below parent, one line each: its text, entries,
 // check mark, and whether it is read-only, disabled or hidden. Long lists show their size only.
-// Only the controls named in only, when it is given.
+// Only the controls named in only, when it is given; else a window's title first.
 std::string describe(const QWidget& parent, const Names& only = {});
 // Every setting that differs between two states of a project, one line each.
 std::string changes(const Project& before, const Project& after);
