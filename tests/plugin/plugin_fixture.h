@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -41,9 +42,16 @@ public:
     // The host's document: its own sections, and the plug-in's written from `project` if given.
     void writeDocument(const Project* project);
     // Init, then event 101 on the document of `project`.
-    void openProject(const Project& project = demoProject());
+    void openProject(const Project& project = demoProject()) {
+        writeDocument(&project);
+        ASSERT_EQ(plugin->Init(&works), S_OK);
+        ASSERT_EQ(plugin->HandleEvent(Zuzozuduvuruva::kProjectOpened, Bstr()), S_OK);
+    }
     // Init only, then the project is set: no windows, no host document read.
-    void initWith(const Project& project = demoProject());
+    void initWith(const Project& project = demoProject()) {
+        ASSERT_EQ(plugin->Init(&works), S_OK);
+        plugin->project() = project;
+    }
     // Forgets what host, hub, dialogs and tools recorded.
     void clearRecords();
     // Everything the host, hub, dialogs and tools saw since the records were last cleared, a
@@ -55,18 +63,30 @@ public:
     // Each line of golden/NAME is "INPUT => OUTPUT", OUTPUT being what make gives for INPUT.
     static void expectEachLine(const std::string& name, std::string (*make)(const std::string&));
 
-    void expectSheets(std::vector<Pass> passes);
+    void expectSheets(std::vector<Pass> passes) {
+        m_passes = std::move(passes);
+        m_next = 0;
+        m_shown = 0;
+    }
     int sheetsShown() const { return m_shown; }
 
     Strings logMessages(long level) const;
     // The files of the plug-in's section of the host's document.
-    Strings documentFiles() const;
+    Strings documentFiles() const {
+        return fakes::childTexts(fakes::selectNode(hub->document, "//FILES"));
+    }
     // Makes the project folder the current one, as the host does, until the test ends.
     void enterProjectFolder(const std::string& relative = "work/demo");
 
     // Pass steps.
-    static int accept(Sheet& sheet);
-    static int cancel(Sheet& sheet);
+    static int accept(Sheet& sheet) {
+        click(sheet, "okButton");
+        return sheet.result();
+    }
+    static int cancel(Sheet& sheet) {
+        click(sheet, "cancelButton");
+        return sheet.result();
+    }
     static QWidget& target(Sheet& sheet);
     static QWidget& general(Sheet& sheet);
     static void setText(QWidget& page, const std::string& control, const std::string& text);
@@ -82,7 +102,11 @@ public:
     std::unique_ptr<Zuzozuduvuruva> plugin;
 
 private:
-    std::string documentText() const;
+    std::string documentText() const {
+        std::ostringstream text;
+        hub->document.save(text);
+        return text.str();
+    }
 
     std::string m_startFolder;
     std::string m_documentSeen;

@@ -115,17 +115,6 @@ void PluginFixture::writeDocument(const Project* project) {
     m_documentSeen = documentText();
 }
 
-void PluginFixture::openProject(const Project& project) {
-    writeDocument(&project);
-    ASSERT_EQ(plugin->Init(&works), S_OK);
-    ASSERT_EQ(plugin->HandleEvent(Zuzozuduvuruva::kProjectOpened, Bstr()), S_OK);
-}
-
-void PluginFixture::initWith(const Project& project) {
-    ASSERT_EQ(plugin->Init(&works), S_OK);
-    plugin->project() = project;
-}
-
 void PluginFixture::clearRecords() {
     works = fakes::RecordingWorks{};
     works.projectDirectory = "C:\\work\\demo\\";
@@ -141,12 +130,6 @@ void PluginFixture::clearRecords() {
     std::filesystem::remove(drive.linux("make-calls.txt"), ignored);
 }
 
-void PluginFixture::expectSheets(std::vector<Pass> passes) {
-    m_passes = std::move(passes);
-    m_next = 0;
-    m_shown = 0;
-}
-
 Strings PluginFixture::logMessages(long level) const {
     Strings messages;
     for (const auto& line : hub->logs) {
@@ -155,16 +138,6 @@ Strings PluginFixture::logMessages(long level) const {
         }
     }
     return messages;
-}
-
-Strings PluginFixture::documentFiles() const {
-    return fakes::childTexts(fakes::selectNode(hub->document, "/AVRStudio/AVRTAZUPLUGIN/FILES"));
-}
-
-std::string PluginFixture::documentText() const {
-    std::ostringstream text;
-    hub->document.save(text);
-    return text.str();
 }
 
 std::string PluginFixture::seen() {
@@ -254,16 +227,6 @@ void PluginFixture::enterProjectFolder(const std::string& relative) {
         m_startFolder = std::filesystem::current_path().string();
     }
     std::filesystem::current_path(drive.linux(relative));
-}
-
-int PluginFixture::accept(Sheet& sheet) {
-    click(sheet, "okButton");
-    return sheet.result();
-}
-
-int PluginFixture::cancel(Sheet& sheet) {
-    click(sheet, "cancelButton");
-    return sheet.result();
 }
 
 QWidget& PluginFixture::target(Sheet& sheet) {
