@@ -5,6 +5,7 @@
 #include "studio/log_pane.h"
 #include "studio/project_session.h"
 #include "studio/studio_window.h"
+#include "studio/studio_works.h"
 
 #include "platform/drive_map.h"
 #include "platform/message_pump.h"
@@ -63,7 +64,9 @@ protected:
             "\n" + window->windowTitle().toStdString() + " | " +
             (window->partText() + " | " + window->objectFileText() + " | " + window->summaryText())
                 .toStdString() +
-            (window->fileAction("action-save")->isEnabled() ? " | save" : "") + " | commands";
+            (window->fileAction("action-save")->isEnabled() ? " | save" : "") +
+            (window->isBusy() ? " | busy" : "") + " | object file state " + objectFileState() +
+            " | commands";
         for (long command = 0; command <= 8; ++command) {
             text +=
                 window->commandAction(command)->isEnabled() ? " " + std::to_string(command) : "";
@@ -87,6 +90,11 @@ protected:
         environment.dialogs.clear();
     }
     test::FakePluginScript& script() { return fake.script(); }
+    std::string objectFileState() {
+        std::int16_t state = -1;
+        window->works().GetObjectFileState(&state);
+        return std::to_string(state);
+    }
 
     test::TempFolder folder;
     test::StudioEnvironment environment;
@@ -123,9 +131,12 @@ TEST_F(StudioWindowTest, FollowsThePlugInThroughAProjectsLife) {
     };
     window->runCommand(0);
     step("built, with device and object file");
+    EXPECT_EQ(script().host->LoadObjectFile(), S_OK);
+    step("object file loaded");
     script().duringCommand = nullptr;
     window->runCommand(0);
-    step("built again, without a new object file");
+    EXPECT_EQ(script().host->LoadObjectFile(), E_FAIL);
+    step("built again, without a new object file; no load");
     window->discardProject();
     step("discarded");
     folder.write("broken.aps", "<AVRStudio><unclosed>");
@@ -164,14 +175,42 @@ TEST_F(StudioWindowTest, FollowsThePlugInThroughAProjectsLife) {
     EXPECT_EQ(test::readFile(folder.file("my project.aps")), "<missing>");
     step("a new project whose name cannot name the output");
 
-    // The project is saved as the IDE saves it before the plug-in closes.
+    // A build saves the editors first; while it runs, the window takes no second command and
+    // does not close.
     openDemo();
     const std::string main = editMain();
+    script().duringCommand = [&](long) {
+        const bool closed = window->close();
+        transcript += "during the build: main.c '" + test::readFile(main) + "', busy " +
+                      std::to_string(window->isBusy()) + ", build " +
+                      std::to_string(window->commandAction(0)->isEnabled()) + ", closed " +
+                      std::to_string(closed) + "\n";
+        window->runCommand(4);
+    };
+    window->commandAction(0)->trigger();
+    script().duringCommand = nullptr;
+    step("built from the menu while asking for a clean and a close");
+    // So also for a command the plug-in's own window starts: it clears the output, then keeps
+    // the window alive through the message pump while the tools run.
+    window->editors().currentEditor()->insertPlainText(QStringLiteral("// again\n"));
+    script().host->ClearOutput();
+    bool closed = true;
+    QTimer::singleShot(0, window.get(), [&] {
+        window->runCommand(0);
+        closed = window->close();
+    });
+    MessagePump::pump();
+    EXPECT_FALSE(closed);
+    transcript += "main.c '" + test::readFile(main) + "'\n";
+    step("the plug-in's own command with a build and a close asked for");
+
+    // The project is saved as the IDE saves it before the plug-in closes.
+    window->editors().currentEditor()->insertPlainText(QStringLiteral("// last\n"));
     script().host->AddOutputMessage(L"Build succeeded with 0 Warnings...", kOutputPlain);
     step("an editor changed and a build told");
     environment.dialogs.queueAnswer(MessageAnswer::Yes);
     EXPECT_TRUE(window->closeProject());
-    EXPECT_EQ(test::readFile(main), "// edited\nint main;\n");
+    EXPECT_EQ(test::readFile(main), "// edited\n// again\n// last\nint main;\n");
     step("closed, answering Yes");
     test::expectGolden(GOLDEN_DIR "/window.txt", transcript);
 }
@@ -206,47 +245,6 @@ TEST_F(StudioWindowTest, TheSetupFileNamesTheMenuEntriesOfTheWindow) {
         described += action->shortcut().toString().toStdString() + ",";
     }
     EXPECT_EQ(described, "F7,,,Ctrl+F7,,,,F1,,");
-}
-
-// A build saves the editors first; while it runs, the window takes no second command and does
-// not close. So also for a command the plug-in's own window starts: it clears the output, then
-// keeps the window alive through the message pump while the tools run.
-TEST_F(StudioWindowTest, ACommandSavesTheEditorsFirstAndLocksTheWindowWhileItRuns) {
-    openDemo();
-    const std::string main = editMain();
-    std::string seenByBuild;
-    bool busy = false;
-    bool buildEnabled = true;
-    bool closed = true;
-    script().duringCommand = [&](long) {
-        seenByBuild = test::readFile(main);
-        busy = window->isBusy();
-        buildEnabled = window->commandAction(0)->isEnabled();
-        closed = window->close();
-        window->runCommand(4);
-    };
-    window->commandAction(0)->trigger();
-    EXPECT_EQ(seenByBuild, "// edited\nint main;\n");
-    EXPECT_TRUE(busy);
-    EXPECT_FALSE(buildEnabled);
-    EXPECT_FALSE(closed);
-    EXPECT_EQ(script().calls, Calls({"Command 0"}));
-    EXPECT_FALSE(window->isBusy());
-    EXPECT_TRUE(window->commandAction(0)->isEnabled());
-
-    window->editors().currentEditor()->insertPlainText(QStringLiteral("// again\n"));
-    script().calls.clear();
-    script().host->ClearOutput();
-    EXPECT_EQ(test::readFile(main), "// edited\n// again\nint main;\n");
-    closed = true;
-    QTimer::singleShot(0, window.get(), [&] {
-        window->runCommand(0);
-        closed = window->close();
-    });
-    MessagePump::pump();
-    EXPECT_TRUE(script().calls.empty());
-    EXPECT_FALSE(closed);
-    EXPECT_FALSE(window->isBusy());
 }
 
 } // namespace

@@ -28,7 +28,6 @@ protected:
         works.setNoteHandler([this](long level, const std::string& text) {
             notes.push_back(std::to_string(level) + " " + text);
         });
-        works.setChangeHandler([this](StudioWorks::Change change) { changes.push_back(change); });
     }
     ~StudioWorksTest() override { DialogService::install(nullptr); }
 
@@ -44,7 +43,6 @@ protected:
     HelpViewer* help = new HelpViewer(&window);
     StudioWorks works{window, *editors, *output, *help, folder.path()};
     std::vector<std::string> notes;
-    std::vector<StudioWorks::Change> changes;
 };
 
 TEST_F(StudioWorksTest, DockedWindowsGoWhereThePlugInAsks) {
@@ -106,30 +104,6 @@ TEST_F(StudioWorksTest, EditorsOpenAtTheLineAndTellTheActiveFileOrWhyNot) {
     ASSERT_EQ(notes.size(), 2u);
     EXPECT_EQ(notes[0].rfind("1 Cannot open " + folder.file("missing.c"), 0), 0u) << notes[0];
     EXPECT_EQ(notes[1], "1 Cannot open Q:\\nowhere\\main.c: it is on no drive of this system");
-}
-
-TEST_F(StudioWorksTest, TheObjectFileFollowsEvents51And58AndTheLoad) {
-    const auto state = [this] {
-        std::int16_t value = 9;
-        EXPECT_EQ(works.GetObjectFileState(&value), S_OK);
-        return value;
-    };
-    EXPECT_EQ(state(), 0);
-    EXPECT_EQ(works.objectFileText(), "");
-    EXPECT_EQ(works.LoadObjectFile(), E_FAIL);
-    works.objectFileBuilt("Z:\\p\\default\\blink.cof");
-    EXPECT_EQ(state(), 1);
-    EXPECT_EQ(works.objectFileText(), "Object file blink.cof");
-    EXPECT_EQ(works.LoadObjectFile(), S_OK);
-    EXPECT_EQ(works.objectFileText(), "Object file blink.cof (loaded)");
-    works.objectFileDirty();
-    EXPECT_EQ(works.objectFileText(), "Object file blink.cof (out of date)");
-    EXPECT_EQ(works.LoadObjectFile(), E_FAIL);
-    EXPECT_EQ(state(), 1);
-    works.forgetObjectFile();
-    EXPECT_EQ(state(), 0);
-    EXPECT_EQ(changes, std::vector<StudioWorks::Change>(4, StudioWorks::Change::ObjectFile));
-    EXPECT_EQ(notes.at(1), "0 Object file Z:\\p\\default\\blink.cof loaded");
 }
 
 } // namespace
