@@ -81,9 +81,10 @@ protected:
         m_logRows = rows.size();
         text += test::readFile(project) == m_projectSeen ? "\n" : "\nproject file written\n";
         m_projectSeen = test::readFile(project);
-        for (auto at = text.find(folder.path()); at != std::string::npos;
-             at = text.find(folder.path())) {
-            text.replace(at, folder.path().size(), "@F");
+        for (const std::string& path : {DriveMap::toWindows(folder.path()), folder.path()}) {
+            for (auto at = text.find(path); at != std::string::npos; at = text.find(path)) {
+                text.replace(at, path.size(), "@F");
+            }
         }
         transcript += text;
         script().calls.clear();
@@ -117,7 +118,8 @@ TEST_F(StudioWindowTest, FollowsThePlugInThroughAProjectsLife) {
     utility.logWarning("Part differs");
     utility.logError("Failed");
     utility.logDebug("Fake::step()", "detail");
-    step("opened; library help off; a line of each level logged");
+    step("opened in " + script().projectDirectory +
+         "; library help off; a line of each level logged");
     window->log().setShowDebug(true);
     script().host->SetCommandState(8, 4);
     step("library help on; debug lines shown");
@@ -139,6 +141,11 @@ TEST_F(StudioWindowTest, FollowsThePlugInThroughAProjectsLife) {
     step("built again, without a new object file; no load");
     window->discardProject();
     step("discarded");
+    // The plug-in finds its project and its toolchain through these folders.
+    Bstr studio, projectFolder;
+    EXPECT_EQ(window->works().GetStudioDirectory(&studio), S_OK);
+    EXPECT_EQ(studio, toWide(DriveMap::toWindows(folder.path()) + "\\"));
+    EXPECT_EQ(window->works().GetProjectDirectory(&projectFolder), E_FAIL);
     folder.write("broken.aps", "<AVRStudio><unclosed>");
     EXPECT_FALSE(window->openProject(folder.file("broken.aps")));
     step("a broken project file");
