@@ -70,7 +70,6 @@ public:
     }
     int sheetsShown() const { return m_shown; }
 
-    Strings logMessages(long level) const;
     // The files of the plug-in's section of the host's document.
     Strings documentFiles() const {
         return fakes::childTexts(fakes::selectNode(hub->document, "//FILES"));

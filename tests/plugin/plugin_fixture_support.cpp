@@ -130,16 +130,6 @@ void PluginFixture::clearRecords() {
     std::filesystem::remove(drive.linux("make-calls.txt"), ignored);
 }
 
-Strings PluginFixture::logMessages(long level) const {
-    Strings messages;
-    for (const auto& line : hub->logs) {
-        if (line.level == level) {
-            messages.push_back(line.message);
-        }
-    }
-    return messages;
-}
-
 std::string PluginFixture::seen() {
     std::ostringstream out;
     const auto each = [&out](const std::string& what, const auto& list, const auto& line) {
