@@ -46,8 +46,7 @@ TEST_F(SheetTest, OpensOnTheStoredPageFillsOnlyThatOneAndCancelWritesNothing) {
     }
 }
 
-// Pages never shown, and pages still showing a configuration the user switched away from,
-// must not write their empty or stale controls into the project.
+// Pages never shown must not write their empty controls into the project.
 TEST_F(SheetTest, OkWritesOnlyPagesShownForTheActiveConfiguration) {
     project.setPart("ATMega16");
     project.setUsesExtMakefile(true);
@@ -58,15 +57,6 @@ TEST_F(SheetTest, OkWritesOnlyPagesShownForTheActiveConfiguration) {
         // Changed after the Compiler page read the project.
         runSheet(edited, [&](Sheet&) { edited.setMacroDefinitions("CHANGED=1"); });
     }
-    runSheet(project, [&](Sheet& sheet) {
-        for (const int page : {Sheet::PathsPage, Sheet::CompilerPage, Sheet::TargetPage}) {
-            sheet.setActivePage(page);
-        }
-        type(sheet.compilerPage(), "macroDefinitions", "ONLY_DEFAULT");
-        type(sheet.targetPage(), "otherOptions", "-v");
-        sheet.setActivePage(Sheet::GeneralPage);
-        choose(sheet.generalPage(), "configurationCombo", "Release");
-    });
 }
 
 // Without a host the help button does nothing, and the sheet stays open.
@@ -265,7 +255,8 @@ TEST_F(OptionPagesTest, FailuresInsideFillAndHarvestAreLoggedWithTheirContext) {
 }
 
 // A page shown again after a switch of the configuration shows the new one and writes into it;
-// shown again in the same configuration, it keeps what the user did.
+// shown again in the same configuration, it keeps what the user did. Pages still showing the
+// configuration the user switched away from write nothing.
 TEST_F(OptionPagesTest, PagesShownAgainAfterASwitchShowAndWriteTheNewConfiguration) {
     project.setActiveConfiguration("Release");
     project.setMacroDefinitions("RELEASE=1");
@@ -281,6 +272,9 @@ TEST_F(OptionPagesTest, PagesShownAgainAfterASwitchShowAndWriteTheNewConfigurati
         sheet.setActivePage(Sheet::GeneralPage);
         sheet.setActivePage(Sheet::PathsPage);
         seen += describe(sheet.includePage(), {"includeList"});
+        // Stale pages: what the user typed for "default" is dropped after the switch.
+        type(sheet.compilerPage(), "macroDefinitions", "ONLY_DEFAULT");
+        type(sheet.targetPage(), "otherOptions", "-v");
 
         sheet.setActivePage(Sheet::GeneralPage);
         choose(sheet.generalPage(), "configurationCombo", "Release");
@@ -492,26 +486,18 @@ TEST_F(TargetOptionDlgTest, ListsOutOfTableOrderTreatTheDeviceAsCustom) {
     }
 }
 
+// Without a host, the build tree's file lists the whole table; a missing file is logged, and
+// the page still opens with the stored layout.
 TEST_F(TargetOptionDlgTest, DeviceListComesFromTheSupportedPartsFileOfTheHost) {
-    // Without a host, the build tree's file lists the whole table.
     EXPECT_EQ(entries(control<QComboBox>(*show(project), "part")), deviceNames());
-
     test::TempDrive drive('S');
     drive.write("studio\\AvrStudioPlugin\\tazusupportedparts.txt", "  Custom \r\nATtiny13\t\n");
     works.studioDirectory = "S:\\studio\\";
     PlugInUtility::instance().setHost(&works);
-    EXPECT_EQ(entries(control<QComboBox>(*show(project), "part")), (Names{"Custom", "ATtiny13"}));
-    EXPECT_EQ(events(), "log warning: The supported parts file does not list the devices in the "
-                        "order of the device table; devices out of place are treated as Custom\n");
-
-    // A missing file is logged, and the page still opens with the stored layout.
+    seen = describe(*show(project), {"part"});
+    seen += events();
     works.studioDirectory = "S:\\nowhere\\";
-    const auto missing = show(project);
-    EXPECT_EQ(control<QComboBox>(*missing, "part").count(), 0);
-    EXPECT_EQ(text(*missing, "programMemory"), "1111");
-    EXPECT_EQ(events(), "log error: Failed to open the supported parts file\n"
-                        "log info: Check that the file "
-                        "S:\\nowhere\\AvrStudioPlugin\\tazusupportedparts.txt exists\n");
+    seen += describe(*show(project), {"part", "programMemory"});
 }
 
 TEST_F(TargetOptionDlgTest, NotesButtonShowsTheNotesInAnInformationBox) {
