@@ -3,6 +3,7 @@
 // Support for the tests of both hosts, the command line's and the studio's: temporary folders,
 // golden files, a sample project and a stand-in for the compiler plug-in.
 
+#include "plugin/golden_file.h"
 #include "plugin/registration.h"
 #include "services/gui_plugin.h"
 #include "services/object_registry.h"
@@ -24,40 +25,6 @@
 #include <vector>
 
 namespace avrtazu::test {
-
-// The whole file, or "<missing>".
-inline std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return "<missing>";
-    }
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-// Compares text with a golden file byte for byte; a mismatch leaves the text beside the test
-// as NAME.actual, to compare by eye and copy over the golden file when it is right.
-inline void expectGolden(const std::string& golden, const std::string& actual) {
-    EXPECT_EQ(readFile(golden), actual) << golden;
-    if (readFile(golden) != actual) {
-        std::ofstream(std::filesystem::path(golden).filename().string() + ".actual",
-                      std::ios::binary)
-            << actual;
-    }
-}
-
-// Each line of the golden file is "INPUT => OUTPUT", OUTPUT being what make gives for INPUT.
-inline void expectEachLine(const std::string& golden, std::string (*make)(const std::string&)) {
-    std::istringstream lines(readFile(golden));
-    std::string actual;
-    for (std::string line; std::getline(lines, line);) {
-        const std::string input = line.substr(0, line.find(" => "));
-        actual += input + " => " + make(input) + "\n";
-    }
-    EXPECT_GT(actual.size(), 100u) << golden;
-    expectGolden(golden, actual);
-}
 
 // A fresh folder for one test, removed with its content at the end.
 class TempFolder {

@@ -6,6 +6,7 @@
 #include "persistence/xml_host_support.h"
 #include "platform/scripted_dialog_service.h"
 #include "platform/temp_drive.h"
+#include "plugin/golden_file.h"
 #include "plugin/zuzozuduvuruva.h"
 #include "services/fake_host_support.h"
 #include "ui/project_properties_sheet.h"
@@ -59,9 +60,9 @@ public:
     // the records.
     std::string seen();
     // Compares text with golden/NAME byte for byte.
-    static void expectGolden(const std::string& name, const std::string& actual);
-    // Each line of golden/NAME is "INPUT => OUTPUT", OUTPUT being what make gives for INPUT.
-    static void expectEachLine(const std::string& name, std::string (*make)(const std::string&));
+    static void expectGolden(const std::string& name, const std::string& actual) {
+        test::expectGolden(std::string(GOLDEN_DIR) + "/" + name, actual);
+    }
 
     void expectSheets(std::vector<Pass> passes) {
         m_passes = std::move(passes);

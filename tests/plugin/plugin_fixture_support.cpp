@@ -16,7 +16,6 @@
 #include <QLineEdit>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
@@ -179,37 +178,6 @@ std::string PluginFixture::seen() {
     }
     clearRecords();
     return out.str();
-}
-
-namespace {
-
-std::string golden(const std::string& name) {
-    std::ostringstream text;
-    text << std::ifstream(std::string(GOLDEN_DIR) + "/" + name, std::ios::binary).rdbuf();
-    return text.str();
-}
-
-} // namespace
-
-// A mismatch leaves the text beside the test as NAME.actual, to compare by eye and copy over
-// the golden file when it is right.
-void PluginFixture::expectGolden(const std::string& name, const std::string& actual) {
-    EXPECT_EQ(golden(name), actual) << name;
-    if (golden(name) != actual) {
-        std::ofstream(std::string(ACTUAL_DIR) + "/" + name + ".actual", std::ios::binary) << actual;
-    }
-}
-
-void PluginFixture::expectEachLine(const std::string& name,
-                                   std::string (*make)(const std::string&)) {
-    std::istringstream lines(golden(name));
-    std::string actual;
-    for (std::string line; std::getline(lines, line);) {
-        const std::string input = line.substr(0, line.find(" => "));
-        actual += input + " => " + make(input) + "\n";
-    }
-    EXPECT_GT(actual.size(), 50u) << name;
-    expectGolden(name, actual);
 }
 
 void PluginFixture::enterProjectFolder(const std::string& relative) {
