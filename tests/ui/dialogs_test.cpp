@@ -114,33 +114,25 @@ TEST_F(FileDialogsTest, RenameDialogChecksTheNewNameInOrder) {
                                     std::string(63, 'o') + ".c", std::string("src\\helper.c")}) {
         drive.write("demo\\" + file, "");
     }
-    const SourceFile mainC("main.c", "C:\\demo\\");
-    const SourceFile util("src\\util.c");
-    const std::pair<const SourceFile*, std::string> cases[] = {
-        {&mainC, std::string(62, 'm') + ".c"},
-        {&mainC, ""},
-        {&mainC, "other.c"},
-        {&mainC, std::string(63, 'm') + ".c"},
-        {&mainC, "my main.c"},
-        {&mainC, "main.h"},
-        {&mainC, "main.C"},
-        {&mainC, std::string(63, 'o') + ".c"},
-        {&mainC, std::string(70, ' ') + ".h"},
-        {&mainC, "my main.h"},
-        {&util, "helper.c"},
-        {&util, "tools.c"},
-    };
-    for (const auto& [file, name] : cases) {
-        onModal([&, name = name](QDialog& dialog) {
-            seen += "== " + text(dialog, "newName") + " to " + name + ": ";
-            type(dialog, "newName", name);
-            click(dialog, "rename");
-            return dialog.result();
-        });
-        CRenameFileDialog dialog(*file, nullptr, "C:\\demo\\");
-        const int result = dialog.DoModal();
-        seen += std::to_string(result) + " " + dialog.newName() + "\n";
-        seen += events();
+    const std::pair<SourceFile, Names> cases[] = {
+        {SourceFile("main.c", "C:\\demo\\"),
+         {std::string(62, 'm') + ".c", "", "other.c", std::string(63, 'm') + ".c", "my main.c",
+          "main.h", "main.C", std::string(63, 'o') + ".c", std::string(70, ' ') + ".h",
+          "my main.h"}},
+        {SourceFile("src\\util.c"), {"helper.c", "tools.c"}}};
+    for (const auto& [file, names] : cases) {
+        for (const std::string& name : names) {
+            onModal([&](QDialog& dialog) {
+                seen += "== " + text(dialog, "newName") + " to " + name + ": ";
+                type(dialog, "newName", name);
+                click(dialog, "rename");
+                return dialog.result();
+            });
+            CRenameFileDialog dialog(file, nullptr, "C:\\demo\\");
+            const int result = dialog.DoModal();
+            seen += std::to_string(result) + " " + dialog.newName() + "\n";
+            seen += events();
+        }
     }
 }
 
