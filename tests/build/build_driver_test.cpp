@@ -24,8 +24,6 @@
 namespace avrtazu {
 namespace {
 
-using Texts = std::vector<std::string>;
-
 // Works that keep every output line and mark where the window was cleared.
 class ClearingWorks : public fakes::RecordingWorks {
 public:
@@ -112,21 +110,42 @@ public:
         for (const auto& event : hub->events) {
             out << "event " << event.number << ": " << event.text << "\n";
         }
-        const auto list = [&out](const char* what, const Texts& texts) {
-            for (const std::string& text : texts) {
+        for (const auto& [what, texts] :
+             {std::pair<const char*, const std::vector<std::string>*>{"part: ", &hub->partNamesSet},
+              {"source list: ", &hub->sourceFileLists},
+              {"host source: ", &works.addedSourceFiles}}) {
+            for (const std::string& text : *texts) {
                 out << what << text << "\n";
             }
-        };
-        list("part: ", hub->partNamesSet);
-        list("source list: ", hub->sourceFileLists);
-        list("host source: ", works.addedSourceFiles);
+        }
         for (const auto& dialog : dialogs.dialogs()) {
             out << "save dialog: \"" << dialog.title << "\" " << dialog.initialName << " in "
                 << dialog.startFolder << (dialog.overwritePrompt ? ", asks to overwrite\n" : "\n");
         }
-        out << tree.changes << files() << "project: dirty " << project.isDirty() << ", list "
-            << project.list() << ", map " << project.map() << ", tools " << project.tazuLocation()
-            << " + " << project.makeLocation() << ", other files:";
+        // The files the build and the scenario made, by their lines (CR as \r), sorted.
+        std::set<std::string> files;
+        const std::regex ignored("^C:/(tools/|make-|.*\\.reg$)");
+        for (const test::ScratchDrive* d : {&drive, &other}) {
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(d->root())) {
+                const std::string path = unrooted(entry.path().string());
+                if (!entry.is_regular_file() || std::regex_search(path, ignored)) {
+                    continue;
+                }
+                std::string file = "file " + path + ":";
+                std::istringstream content(d->read(path.substr(3)));
+                for (std::string line; std::getline(content, line);) {
+                    file += "\n  " + std::regex_replace(line, std::regex("\r"), "\\r");
+                }
+                files.insert(file + "\n");
+            }
+        }
+        out << tree.changes;
+        for (const std::string& file : files) {
+            out << file;
+        }
+        out << "project: dirty " << project.isDirty() << ", list " << project.list() << ", map "
+            << project.map() << ", tools " << project.tazuLocation() << " + "
+            << project.makeLocation() << ", other files:";
         for (const SourceFile& file : project.otherFiles()) {
             out << " " << file.fullName();
         }
@@ -152,30 +171,6 @@ private:
             }
         }
         return text;
-    }
-    // The files the build and the scenario made, by their lines (CR as \r).
-    std::string files() const {
-        std::set<std::string> files;
-        const std::regex ignored("^C:/(tools/|make-|.*\\.reg$)");
-        for (const test::ScratchDrive* d : {&drive, &other}) {
-            for (const auto& entry : std::filesystem::recursive_directory_iterator(d->root())) {
-                const std::string path = unrooted(entry.path().string());
-                if (!entry.is_regular_file() || std::regex_search(path, ignored)) {
-                    continue;
-                }
-                std::string file = "file " + path + ":";
-                std::istringstream content(d->read(path.substr(3)));
-                for (std::string line; std::getline(content, line);) {
-                    file += "\n  " + std::regex_replace(line, std::regex("\r"), "\\r");
-                }
-                files.insert(file + "\n");
-            }
-        }
-        std::string all;
-        for (const std::string& file : files) {
-            all += file;
-        }
-        return all;
     }
 };
 
