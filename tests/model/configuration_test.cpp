@@ -1,5 +1,6 @@
 #include "model/configuration.h"
 
+#include "build/golden.h"
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -25,25 +26,12 @@ std::string settings(const Configuration& c) {
     return out;
 }
 
-// The defaults of every setting after outputDir, which the constructors do not set.
-const std::string kDefaults =
-    "isDirty=0;optionsForAll=;linkerOptions=;optionTabIndex=0;extension=1;strictCheckings=0;"
-    "intSizeEnum=0;macroDefinitions=;undefines=;outputFormat=HEX/COFF;codeCompression=0;"
-    "globalOptimizations=0;ecasb=;programMemory=1024;additionalLib=;programType=0;"
-    "avrstudioIO=0;bootSize=None;fpslicMemory=;dataAddressByte=0x60;dataMemory=64;"
-    "doNotUseR20ToR23=0;eeprom=128;enhancedCore=0;ioRegsOffsetInternalSram=1;"
-    "nonDefaultStartup=;otherOptions=;printfVersion=0;returnStackSize=16;sram=Internal SRAM;"
-    "stringsInFlashOnly=0;textAddressWord=0x2;unusedRomFillBytes=;useLongCallJmp=0;"
-    "useRampzElpm=0;";
-
+// What each constructor sets, and the defaults of the rest.
 TEST(ConfigurationTest, ConstructorsSetTheirArgumentsAndDefaultTheRest) {
-    const std::string head = "hex=0;list=0;map=0;outputFileName=";
-    EXPECT_EQ(settings(Configuration("Release")),
-              "part=Custom;" + head + ";outputDir=Release\\;" + kDefaults);
-    EXPECT_EQ(settings(Configuration("Debug", "blink.o")),
-              "part=Custom;" + head + "blink.o;outputDir=Debug\\;" + kDefaults);
     const Configuration config("default", "ATmega16", "app");
-    EXPECT_EQ(settings(config), "part=ATmega16;" + head + "app;outputDir=default\\;" + kDefaults);
+    test::expectGolden("configurations.txt", settings(Configuration("Release")) + "\n" +
+                                                 settings(Configuration("Debug", "blink.o")) +
+                                                 "\n" + settings(config) + "\n");
     EXPECT_EQ(config.name(), "default");
     EXPECT_TRUE(config.includes().empty() && config.asmincludes().empty() &&
                 config.libdirs().empty() && config.libs().empty() && config.options().empty());

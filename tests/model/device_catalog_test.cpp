@@ -37,9 +37,6 @@ TEST(DeviceCatalogTest, TablesAreTheGoldenOnes) {
                       text(d.dataAddressByte), text(d.eeprom), d.useLongCallJmp, d.enhancedCore,
                       d.ioRegsOffsetInternalSram, d.externalMemoryKind, d.bootSizeGroup);
         all += line;
-        if (i <= kCount) {
-            EXPECT_EQ(DeviceTable[static_cast<std::size_t>(i)], d) << i;
-        }
     }
     for (const char* device : {"AT94K05", "X05Y", "AT94K10", "AT94K40"}) {
         all += std::string("FPSLIC partitions of ") + device + ":";
@@ -62,18 +59,13 @@ TEST(DeviceCatalogTest, TablesAreTheGoldenOnes) {
 }
 
 TEST(DeviceCatalogTest, LookupsByNameAndTheShippedPartsFile) {
-    const struct {
-        std::string name;
-        int exact;
-        int ignoringCase;
-    } cases[] = {
-        {"Custom", 0, 0},      {"atmega16", -1, 18},  {"atmega128 : m103 MODE", -1, 51},
-        {"ATMega128", -1, -1}, {"ATMega16 ", -1, -1}, {"", -1, -1},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(DeviceCatalog::findExact(c.name), c.exact) << c.name;
-        EXPECT_EQ(DeviceCatalog::findIgnoringCase(c.name), c.ignoringCase) << c.name;
+    std::string found;
+    for (const char* name :
+         {"Custom", "atmega16", "atmega128 : m103 MODE", "ATMega128", "ATMega16 ", ""}) {
+        found += std::to_string(DeviceCatalog::findExact(name)) + " " +
+                 std::to_string(DeviceCatalog::findIgnoringCase(name)) + "|";
     }
+    EXPECT_EQ(found, "0 0|-1 18|-1 51|-1 -1|-1 -1|-1 -1|");
     Texts names;
     for (int i = 0; i < kCount; ++i) {
         std::string name = names.emplace_back(DeviceCatalog::device(i).name);
