@@ -51,9 +51,7 @@ public:
 
 // The project C:\work\demo\ ("demo", configuration "default" writing demo.cof to default\,
 // sources main.c and src\uart.c, header main.h) on a scratch drive C: beside an empty D:, with a
-// recording host and hub and custom tools in C:\tools\bin. The stand-in tazumake.exe prints its
-// folder and arguments, a tool line and C:\make-output.txt, and creates the files named in
-// C:\make-creates.txt.
+// recording host and hub and custom tools in C:\tools\bin (tazumake.exe is golden/tazumake.sh).
 class BuildBench {
 public:
     BuildBench() {
@@ -69,14 +67,7 @@ public:
         project.addHdrFile(SourceFile("main.h"));
         drive.makeFolder("work/demo");
         drive.write("tools/bin/tazuavr.exe", "#!/bin/sh\n", true);
-        drive.write("tools/bin/tazumake.exe",
-                    "#!/bin/sh\nR='" + drive.root() +
-                        "'\n"
-                        "echo \"make in $PWD|$*\"\n"
-                        "echo 'tazuavr -c main.c'\n"
-                        "cat \"$R/make-output.txt\" 2>/dev/null\n"
-                        "for f in $(cat \"$R/make-creates.txt\"); do : > \"$f\"; done\n",
-                    true);
+        std::filesystem::copy(GOLDEN_DIR "/tazumake.sh", drive.linuxPath("tools/bin/tazumake.exe"));
         makeCreates("demo.cof demo.lis demo.mp");
     }
     ~BuildBench() {
