@@ -187,7 +187,7 @@ TEST(BatchRunnerTest, RunsABatchFileLineByLine) {
     EXPECT_EQ(drive.read("bin/record.exe.txt"),
               drive.linux("work/demo/default") + "\nargs:\npath:" + drive.linux("make") + ":" +
                   drive.linux("bin") + ":" + std::getenv("PATH") + "\n");
-    EXPECT_EQ(runner.currentFolder(), drive.linux("work/demo/default"));
+    EXPECT_EQ(runner.currentFolder(), drive.linux("bin"));
     EXPECT_EQ(drive.read("both.txt"), "out\nerr\nout\n");
     EXPECT_EQ(drive.read("inner.txt"), "inner arg\n");
     EXPECT_EQ(drive.read("after.txt"), "after call \n");

@@ -163,6 +163,7 @@ TEST(MakeRunnerTest, RunsExactlyTheOutOfDateRules) {
         {"missing target is remade", project, noLinkOutput, {}},
         {"goals in order; a phony one always runs, \"@\" keeps it quiet", project, sources, {"uart.o", "clean"}},
         {"up to date", project, built, {"demo"}},
+        {"a prerequisite as old as its target", "x: x.c\n\ttouch x\n", {{"x", 5}, {"x.c", 5}}, {}},
         {"a rule without commands", "x:\n", {{"x", 1}}, {}},
         {"automatic variables", "x.o: x.c x.h\n\t@cc -o $@ $<\n", {{"x.c", 1}, {"x.h", 1}}, {}},
         {"\"-\" ignores a failure", "all:\n\t-fail first\n\ttouch all\n", {}, {}},

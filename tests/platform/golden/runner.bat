@@ -50,6 +50,10 @@ talk >> C:\both.txt 2> NUL
 call C:\bin\inner.bat arg
 echo call %ERRORLEVEL%
 echo after call > C:\after.txt
+pushd C:\bin
+pushd C:\
+popd
+echo popd %CD%
 echo on
 echo shown
 @exit /b 9
