@@ -177,16 +177,8 @@ TEST_F(PathsPageTest, AddAndRemoveEditEachListAndOkStoresIt) {
 
 class CompilerOptionTest : public OptionsTest {
 protected:
-    CompilerOptionTest() {
-        project.setStrictCheckings(true);
-        project.setExtension(false);
-        project.setIntSizeEnum(true);
-        project.setCodeCompression(true);
-        project.setMacroDefinitions("F_CPU=8000000");
-        project.setUndefines("NDEBUG");
-        project.setOutputFormat("COFF");
-        // A byte that is not UTF-8 must come back unchanged.
-        project.setEcasb("avrdude -U flash:w:blink.hex \xFC");
+    // Its ecasb ends in a byte that is not UTF-8, which must come back unchanged.
+    CompilerOptionTest() : OptionsTest("compiler_project.txt") {
         project.setOptionTabIndex(Sheet::CompilerPage);
     }
 };
@@ -337,17 +329,10 @@ TEST_F(ConfigurationsDialogTest, DeleteActsOnTheProjectAtOnceEvenWhenCancelled) 
 // The page reads the build tree's supported-parts file, which lists the whole device table.
 class TargetOptionDlgTest : public OptionsTest {
 protected:
-    TargetOptionDlgTest() {
+    // A Custom configuration whose layout the user typed.
+    TargetOptionDlgTest() : OptionsTest("target_project.txt") {
         const QString bin = QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../bin");
         CTargetOptionDlg::setStudioDirectoryFallback(DriveMap::toWindows(bin.toStdString()) + "\\");
-        // A Custom configuration whose layout the user typed.
-        project.setPart("Custom");
-        project.setProgramMemory("1111");
-        project.setDataMemory("222");
-        project.setEeprom("33");
-        project.setTextAddressWord("0x4");
-        project.setDataAddressByte("0x55");
-        project.setUseRampzElpm(true);
     }
     ~TargetOptionDlgTest() override { CTargetOptionDlg::setStudioDirectoryFallback(""); }
 

@@ -38,6 +38,16 @@ std::string asText(int number) {
     return std::to_string(number);
 }
 
+template <typename T> T fromText(const std::string& text) {
+    if constexpr (std::is_same_v<T, bool>) {
+        return text == "on";
+    } else if constexpr (std::is_same_v<T, int>) {
+        return std::stoi(text);
+    } else {
+        return text;
+    }
+}
+
 using Settings = std::map<std::string, std::string>;
 
 // Every setting of a configuration as "<configuration>.<setting>" and its value.
@@ -238,22 +248,29 @@ void UiTest::cancelDialogs() {
     });
 }
 
-OptionsTest::OptionsTest() {
-    Configuration standard("default", "demo.o");
-    standard.setOutputDirectory("default\\");
-    standard.setHex(true);
-    standard.setList(true);
-    standard.setMap(true);
-    standard.addIncludeDirectory("C:\\work\\demo\\inc");
-    standard.addIncludeDirectory("D:\\avr\\include");
-    standard.addAsmIncludeDirectory("asm");
-    standard.addLibraryDirectory("D:\\avr\\lib");
-    Configuration release("Release", "release.o");
-    release.setOutputDirectory("out\\");
-    release.addIncludeDirectory("D:\\release\\include");
-    project.addConfig(standard);
-    project.addConfig(release);
-    project.addConfig(Configuration("alpha", "alpha.o"));
+OptionsTest::OptionsTest(const std::string& fixture) {
+    std::ifstream in(std::string(GOLDEN_DIR) + "/" + fixture, std::ios::binary);
+    std::vector<Configuration> read;
+    std::string key;
+    std::string value;
+    while (in >> key && std::getline(in >> std::ws, value)) {
+        if (key == "config") {
+            read.emplace_back(value);
+        }
+        Configuration& c = read.back();
+        // clang-format off
+#define AVRTAZU_LOAD(T, getter, setter, ...) \
+        if (key == #getter) { c.setter(fromText<T>(value)); }
+        AVRTAZU_CONFIGURATION_SETTINGS(AVRTAZU_LOAD)
+#undef AVRTAZU_LOAD
+#define AVRTAZU_LOAD(getter, adder, ...) if (key == #getter) { c.adder(value); }
+        AVRTAZU_CONFIGURATION_LISTS(AVRTAZU_LOAD)
+#undef AVRTAZU_LOAD
+        // clang-format on
+    }
+    for (const Configuration& c : read) {
+        project.addConfig(c);
+    }
 }
 
 std::unique_ptr<CProjectPropertiesSheet> OptionsTest::makeSheet(Project& edited) {

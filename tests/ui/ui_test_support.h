@@ -118,15 +118,13 @@ protected:
     Project project{"demo", "C:\\demo\\"};
 };
 
-// The project "demo" in C:\work\demo\ with the configurations "default" (active: "demo.o" in
-// "default\", HEX, list and map files, two include folders, one assembler include folder, one
-// library folder),
-// "Release" ("release.o" in "out\", one include folder) and "alpha".
+// The project "demo" in C:\work\demo\ with the configurations of a fixture file: "config <name>"
+// starts one, "<setting> <value>" lines set it (lists: one line an entry, flags "on"/"off").
 class OptionsTest : public UiTest {
 protected:
     static constexpr const char* kHome = "C:\\work\\demo\\";
 
-    OptionsTest();
+    explicit OptionsTest(const std::string& fixture = "options_project.txt");
 
     // A sheet whose Target page lists the device table without reading a file.
     std::unique_ptr<CProjectPropertiesSheet> makeSheet(Project& edited);
