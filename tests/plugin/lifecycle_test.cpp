@@ -3,8 +3,6 @@
 #include "model/configuration.h"
 #include "model/source_file.h"
 #include "plugin/plugin_module.h"
-#include "plugin/registration.h"
-#include "services/object_registry.h"
 
 #include <QApplication>
 
@@ -162,20 +160,6 @@ TEST_F(PluginFixture, AModelErrorIsLoggedAndEndsTheCall) {
     const std::string seenNow = seen();
     EXPECT_TRUE(std::regex_search(seenNow, std::regex("(log 2: Project::[^\n]*\n){2}"))) << seenNow;
     EXPECT_EQ(seenNow.find("make"), std::string::npos);
-}
-
-TEST(PluginRegistration, TheRegisteredClassGivesANewPluginForEachCreation) {
-    ObjectRegistry registry;
-    registerPluginClass(registry);
-    const auto create = [&registry] {
-        return registry.create<IGuiPlugin>(plugin_registration::kClassId,
-                                           plugin_registration::kGuiPluginInterfaceId);
-    };
-    const auto first = create();
-    ASSERT_NE(dynamic_cast<Zuzozuduvuruva*>(first.get()), nullptr);
-    EXPECT_NE(create(), first);
-    unregisterPluginClass(registry);
-    EXPECT_EQ(create(), nullptr);
 }
 
 } // namespace

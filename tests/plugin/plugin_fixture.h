@@ -9,8 +9,12 @@
 #include "plugin/golden_file.h"
 #include "plugin/zuzozuduvuruva.h"
 #include "services/fake_host_support.h"
+#include "ui/general_property_page.h"
 #include "ui/project_properties_sheet.h"
+#include "ui/target_option_dlg.h"
 
+#include <QAbstractButton>
+#include <QLineEdit>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -18,6 +22,7 @@
 #include <functional>
 #include <memory>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -87,11 +92,28 @@ public:
         click(sheet, "cancelButton");
         return sheet.result();
     }
-    static QWidget& target(Sheet& sheet);
-    static QWidget& general(Sheet& sheet);
-    static void setText(QWidget& page, const std::string& control, const std::string& text);
+    static QWidget& target(Sheet& sheet) {
+        sheet.setActivePage(Sheet::TargetPage);
+        return sheet.targetPage();
+    }
+    static QWidget& general(Sheet& sheet) {
+        sheet.setActivePage(Sheet::GeneralPage);
+        return sheet.generalPage();
+    }
+    static void setText(QWidget& page, const std::string& name, const std::string& text) {
+        control<QLineEdit>(page, name).setText(QString::fromStdString(text));
+    }
     // Clicks a button of a page or of the sheet.
-    static void click(QWidget& page, const std::string& control);
+    static void click(QWidget& page, const std::string& name) {
+        control<QAbstractButton>(page, name).click();
+    }
+    template <typename T> static T& control(QWidget& page, const std::string& name) {
+        T* found = page.findChild<T*>(QString::fromStdString(name));
+        if (found == nullptr) {
+            throw std::runtime_error("no control named " + name);
+        }
+        return *found;
+    }
 
     TempDrive drive{'C'};
     std::shared_ptr<fakes::XmlHub> hub = std::make_shared<fakes::XmlHub>();

@@ -7,13 +7,9 @@
 #include "platform/dialog_service.h"
 #include "platform/registry.h"
 #include "plugin/options_change.h"
-#include "ui/general_property_page.h"
 #include "ui/modal_runner.h"
-#include "ui/target_option_dlg.h"
 
-#include <QAbstractButton>
 #include <QDialog>
-#include <QLineEdit>
 
 #include <filesystem>
 #include <sstream>
@@ -31,14 +27,6 @@ const char* const kDemoHostDocument = "<AVRStudio>"
                                       "<Debugger><Tool>simulator</Tool></Debugger>"
                                       "<IOView><Shown>1</Shown></IOView>"
                                       "</AVRStudio>";
-
-template <typename T> T& control(QWidget& page, const std::string& name) {
-    T* found = page.findChild<T*>(QString::fromStdString(name));
-    if (found == nullptr) {
-        throw std::runtime_error("no control named " + name);
-    }
-    return *found;
-}
 
 } // namespace
 
@@ -185,24 +173,6 @@ void PluginFixture::enterProjectFolder(const std::string& relative) {
         m_startFolder = std::filesystem::current_path().string();
     }
     std::filesystem::current_path(drive.linux(relative));
-}
-
-QWidget& PluginFixture::target(Sheet& sheet) {
-    sheet.setActivePage(Sheet::TargetPage);
-    return sheet.targetPage();
-}
-
-QWidget& PluginFixture::general(Sheet& sheet) {
-    sheet.setActivePage(Sheet::GeneralPage);
-    return sheet.generalPage();
-}
-
-void PluginFixture::setText(QWidget& page, const std::string& name, const std::string& value) {
-    control<QLineEdit>(page, name).setText(QString::fromStdString(value));
-}
-
-void PluginFixture::click(QWidget& page, const std::string& name) {
-    control<QAbstractButton>(page, name).click();
 }
 
 } // namespace avrtazu::test
