@@ -1,7 +1,11 @@
-#include "studio_test_support.h"
-
 #include "studio/file_editor.h"
+#include "studio/help_viewer.h"
+#include "studio/output_pane.h"
 
+#include "host/host_test_support.h"
+#include "services/gui_works.h"
+
+#include <QSignalSpy>
 #include <QTextCursor>
 
 #include <gtest/gtest.h>
@@ -76,6 +80,47 @@ TEST_F(FileEditorTest, GoToLineMarksTheLineUntilTheTextChanges) {
         EXPECT_EQ(editor.markedLine(), 0) << line;
         EXPECT_TRUE(editor.extraSelections().isEmpty()) << line;
     }
+}
+
+// The summary lines the status bar shows; the last stays until the next one.
+TEST(OutputPaneTest, TheLastSummaryStaysUntilTheNextOne) {
+    test::expectEachLine(GOLDEN_DIR "/summary_lines.txt", [](const std::string& line) {
+        return std::string(OutputPane::isSummaryLine(QString::fromStdString(line)) ? "summary"
+                                                                                   : "-");
+    });
+    OutputPane pane;
+    QSignalSpy summaries(&pane, &OutputPane::summaryChanged);
+    pane.addLine(QStringLiteral("Build succeeded with 0 Warnings...\r\n"), kOutputPlain);
+    pane.clearLines();
+    pane.addLine(QStringLiteral("tazuavr -c main.c"), kOutputToolLine);
+    EXPECT_EQ(pane.lastSummary(), QStringLiteral("Build succeeded with 0 Warnings..."));
+    pane.addLine(QStringLiteral("Build failed with 1 errors and 0 warnings..."), kOutputError);
+    EXPECT_EQ(pane.lastSummary(), QStringLiteral("Build failed with 1 errors and 0 warnings..."));
+    EXPECT_EQ(summaries.count(), 2);
+    EXPECT_EQ(pane.count(), 2);
+    pane.clearSummary();
+    EXPECT_TRUE(pane.lastSummary().isEmpty());
+}
+
+HelpViewer* viewer = nullptr;
+
+std::string show(const std::string& request) {
+    const char* const results[] = {"shown", "unknown topic", "unknown file", "not a request"};
+    const int result = static_cast<int>(viewer->showRequest(request));
+    // The page opens with its title; a refusal is told whole.
+    const QString text = viewer->toPlainText();
+    return results[result] +
+           (", topic '" + viewer->currentTopic() +
+            "': " + (result <= 1 ? text.section('\n', 0, 0) : text.split('\n').join(" | ")))
+               .toStdString();
+}
+
+// Every topic the plug-in asks for has its section in the plug-in's help page; a request the
+// viewer cannot show says why.
+TEST(HelpViewerTest, ShowsEveryTopicThePlugInAsksForAndSaysSoWhenItCannot) {
+    HelpViewer shown;
+    viewer = &shown;
+    test::expectEachLine(GOLDEN_DIR "/help_requests.txt", show);
 }
 
 } // namespace
