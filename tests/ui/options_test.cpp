@@ -403,38 +403,24 @@ TEST_F(TargetOptionDlgTest, ChoicesCarryAcrossDevicesAndHarvestWritesTheControls
 }
 
 // Stored part, boot size, SRAM and partition select their entries, letter case ignored;
-// without the new-project flag the stored layout stays, with it a listed device's is shown.
+// without the new-project flag the stored layout stays, with it a listed device's is shown. One
+// case a configuration of the fixture; a name ending in "new" sets the flag.
 TEST_F(TargetOptionDlgTest, StoredSettingsSelectTheirEntries) {
-    struct Case {
-        const char *part, *bootSize, *sram, *fpslic;
-        bool newProject;
-    };
-    // clang-format off
-    const Case cases[] = {
-        {"atmega16",   "2K Words",  "Internal SRAM",                   "",                   false},
-        {"ATMega32",   "2k words",  "Internal SRAM",                   "",                   false},
-        {"NoSuchChip", "256 words", "External 64K SRAM",               "",                   false},
-        {"ATtiny13",   "None",      "External 32K SRAM",               "",                   false},
-        {"ATMega8515", "None",      "external 64k sram w/ wait state", "",                   false},
-        {"ATMega8515", "None",      "No such SRAM",                    "",                   false},
-        {"AT94K10",    "None",      "Internal SRAM",                   "28k code / 8K data", false},
-        {"AT94K10",    "None",      "Internal SRAM",                   "8K Code / 12K Data", false},
-        {"ATMega16",   "None",      "Internal SRAM",                   "",                   true},
-        {"Custom",     "None",      "Internal SRAM",                   "",                   true},
-    };
-    // clang-format on
-    for (const Case& c : cases) {
+    Project cases("cases", kHome);
+    load(cases, "target_stored_settings.txt");
+    for (const auto& [name, c] : cases.configs()) {
         Project edited = project;
-        edited.setPart(c.part);
-        edited.setBootSize(c.bootSize);
-        edited.setSram(c.sram);
-        edited.setFpslicMemory(c.fpslic);
+        edited.setPart(c.part());
+        edited.setBootSize(c.bootSize());
+        edited.setSram(c.sram());
+        edited.setFpslicMemory(c.fpslicMemory());
         edited.setProgramType(1);
+        const bool newProject = name.ends_with("new");
         const Project before = edited;
-        const auto page = show(edited, c.newProject);
+        const auto page = show(edited, newProject);
         seen +=
-            std::string("== ") + c.part + " " + c.bootSize + " / " + c.sram + " / " + c.fpslic +
-            (c.newProject ? " / new" : "") + "\n" +
+            "== " + c.part() + " " + c.bootSize() + " / " + c.sram() + " / " + c.fpslicMemory() +
+            (newProject ? " / new" : "") + "\n" +
             describe(*page, {"part", "bootSize", "sram", "fpslicMemory", "programMemory", "eeprom",
                              "dataAddressByte", "useLongCallJmp", "useRampzElpm", "bootLoader"});
         page->harvestDataFromControls(edited);

@@ -62,18 +62,7 @@ protected:
         }
         drive.write("demo\\default\\dep\\main.o.d",
                     "main.o: ..\\main.c io.h C:\\inc\\uart.h C:\\inc\\missing.h own.h \n");
-        for (const char* file : {"main.c", "gone.c", "src\\uart.c", "C:\\ext\\lib.c"}) {
-            project.addSrcFile(SourceFile(file));
-        }
-        project.addHdrFile(SourceFile("own.h"));
-        for (const char* file : {"default\\demo.lis", "default\\demo.mp", "notes.txt",
-                                 "other\\x.lis", "default\\missing.mp"}) {
-            project.addOtherFile(SourceFile(file));
-        }
-        project.setOutputDirectory("default\\");
-        project.addLibraryDirectory("C:\\libs");
-        project.addLibrary("libm.a");
-        project.addLibrary("libc.a");
+        load(project, "tree_project.txt");
         PlugInUtility::instance().setLibraryDirectory("C:\\tc\\lib");
         view.initialize();
         events();

@@ -248,22 +248,30 @@ void UiTest::cancelDialogs() {
     });
 }
 
-OptionsTest::OptionsTest(const std::string& fixture) {
+void load(Project& project, const std::string& fixture) {
+    const std::map<std::string, void (Project::*)(const SourceFile&)> fileAdders = {
+        {"source", &Project::addSrcFile},
+        {"header", &Project::addHdrFile},
+        {"other", &Project::addOtherFile}};
     std::ifstream in(std::string(GOLDEN_DIR) + "/" + fixture, std::ios::binary);
     std::vector<Configuration> read;
     std::string key;
     std::string value;
     while (in >> key && std::getline(in >> std::ws, value)) {
+        if (fileAdders.count(key) != 0) {
+            (project.*fileAdders.at(key))(SourceFile(value));
+            continue;
+        }
         if (key == "config") {
             read.emplace_back(value);
         }
-        Configuration& c = read.back();
         // clang-format off
 #define AVRTAZU_LOAD(T, getter, setter, ...) \
-        if (key == #getter) { c.setter(fromText<T>(value)); }
+        if (key == #getter) { read.back().setter(fromText<T>(value)); }
         AVRTAZU_CONFIGURATION_SETTINGS(AVRTAZU_LOAD)
 #undef AVRTAZU_LOAD
-#define AVRTAZU_LOAD(getter, adder, ...) if (key == #getter) { c.adder(value); }
+#define AVRTAZU_LOAD(getter, adder, ...) \
+        if (key == #getter) { read.empty() ? project.adder(value) : read.back().adder(value); }
         AVRTAZU_CONFIGURATION_LISTS(AVRTAZU_LOAD)
 #undef AVRTAZU_LOAD
         // clang-format on
@@ -271,6 +279,10 @@ OptionsTest::OptionsTest(const std::string& fixture) {
     for (const Configuration& c : read) {
         project.addConfig(c);
     }
+}
+
+OptionsTest::OptionsTest(const std::string& fixture) {
+    load(project, fixture);
 }
 
 std::unique_ptr<CProjectPropertiesSheet> OptionsTest::makeSheet(Project& edited) {

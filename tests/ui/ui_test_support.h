@@ -61,6 +61,11 @@ Names deviceNames();
 std::string describe(const QWidget& parent, const Names& only = {});
 // Every setting that differs between two states of a project, one line each.
 std::string changes(const Project& before, const Project& after);
+// Adds to project the files and configurations of a fixture file in the golden folder: "source",
+// "header" and "other" lines add a file; "config <name>" starts a configuration, and
+// "<setting> <value>" lines set it (flags "on"/"off"); list lines add an entry to it, or to the
+// active one before any.
+void load(Project& project, const std::string& fixture);
 // The golden file's bytes equal actual; on a mismatch actual is left in the build folder.
 void expectGolden(const std::string& file, const std::string& actual);
 
@@ -118,8 +123,7 @@ protected:
     Project project{"demo", "C:\\demo\\"};
 };
 
-// The project "demo" in C:\work\demo\ with the configurations of a fixture file: "config <name>"
-// starts one, "<setting> <value>" lines set it (lists: one line an entry, flags "on"/"off").
+// The project "demo" in C:\work\demo\ loaded from a fixture file.
 class OptionsTest : public UiTest {
 protected:
     static constexpr const char* kHome = "C:\\work\\demo\\";
