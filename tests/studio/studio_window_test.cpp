@@ -60,13 +60,15 @@ protected:
             text += std::string("\n") + icons[static_cast<int>(message.icon)] + "message (" +
                     buttons[static_cast<int>(message.buttons)] + "): " + message.text;
         }
+        std::int16_t objectFileState = -1;
+        window->works().GetObjectFileState(&objectFileState);
         text +=
             "\n" + window->windowTitle().toStdString() + " | " +
             (window->partText() + " | " + window->objectFileText() + " | " + window->summaryText())
                 .toStdString() +
             (window->fileAction("action-save")->isEnabled() ? " | save" : "") +
-            (window->isBusy() ? " | busy" : "") + " | object file state " + objectFileState() +
-            " | commands";
+            (window->isBusy() ? " | busy" : "") + " | object file state " +
+            std::to_string(objectFileState) + " | commands";
         for (long command = 0; command <= 8; ++command) {
             text +=
                 window->commandAction(command)->isEnabled() ? " " + std::to_string(command) : "";
@@ -91,11 +93,6 @@ protected:
         environment.dialogs.clear();
     }
     test::FakePluginScript& script() { return fake.script(); }
-    std::string objectFileState() {
-        std::int16_t state = -1;
-        window->works().GetObjectFileState(&state);
-        return std::to_string(state);
-    }
 
     test::TempFolder folder;
     test::StudioEnvironment environment;
