@@ -38,13 +38,12 @@ std::string asText(int number) {
     return std::to_string(number);
 }
 
+// Fixture values: flags and numbers as numbers.
 template <typename T> T fromText(const std::string& text) {
-    if constexpr (std::is_same_v<T, bool>) {
-        return text == "on";
-    } else if constexpr (std::is_same_v<T, int>) {
-        return std::stoi(text);
-    } else {
+    if constexpr (std::is_same_v<T, std::string>) {
         return text;
+    } else {
+        return static_cast<T>(std::stoi(text));
     }
 }
 

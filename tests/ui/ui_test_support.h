@@ -63,7 +63,7 @@ std::string describe(const QWidget& parent, const Names& only = {});
 std::string changes(const Project& before, const Project& after);
 // Adds to project the files and configurations of a fixture file in the golden folder: "source",
 // "header" and "other" lines add a file; "config <name>" starts a configuration, and
-// "<setting> <value>" lines set it (flags "on"/"off"); list lines add an entry to it, or to the
+// "<setting> <value>" lines set it (flags 1/0); list lines add an entry to it, or to the
 // active one before any.
 void load(Project& project, const std::string& fixture);
 // The golden file's bytes equal actual; on a mismatch actual is left in the build folder.
