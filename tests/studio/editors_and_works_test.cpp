@@ -56,12 +56,8 @@ TEST_F(EditorAreaTest, OneEditorPerFileHoweverThePathIsWritten) {
     }
     EXPECT_EQ(area.count(), 1);
     EXPECT_EQ(area.currentEditor(), first);
+    // A file that cannot be opened is left to the works' test, which shows its note.
     EXPECT_EQ(area.find(folder.file("src/other.c")), nullptr);
-
-    std::string error;
-    EXPECT_EQ(area.openFile(folder.file("missing.c"), &error), nullptr);
-    EXPECT_NE(error.find("missing.c"), std::string::npos) << error;
-    EXPECT_EQ(area.count(), 1);
 }
 
 TEST_F(EditorAreaTest, TheTabShowsUnsavedTextAndSaveAllWritesOnlyModifiedEditors) {
