@@ -1,3 +1,4 @@
+#include "platform/dialog_service.h"
 #include "platform/message_pump.h"
 #include "platform/scripted_dialog_service.h"
 
@@ -53,6 +54,16 @@ TEST(ScriptedDialogServiceTest, FileDialogsAnswerFromTheirQueuesElseCancel) {
                          "Source File (*.c)|*.c;|", "C:\\w\\", true));
     EXPECT_EQ(std::tuple(r[3].initialName, r[3].overwritePrompt, r[4].overwritePrompt),
               std::tuple("Makefile", true, false));
+}
+
+TEST(DialogServiceTest, CurrentIsTheInstalledServiceElseTheScriptedOne) {
+    DialogService& fallback = DialogService::current();
+    EXPECT_NE(dynamic_cast<ScriptedDialogService*>(&fallback), nullptr);
+    ScriptedDialogService installed;
+    DialogService::install(&installed);
+    EXPECT_EQ(&DialogService::current(), &installed);
+    DialogService::install(nullptr);
+    EXPECT_EQ(&DialogService::current(), &fallback);
 }
 
 TEST(MessagePumpTest, PumpRunsTheInstalledStepWhichMayReplaceItself) {
