@@ -8,6 +8,7 @@ set NAME=tazu
 echo %NAME%-%name%-%UNSET%-100%%
 echo %0 %1 [%2] %*
 echo %~2
+echo %~dp0
 set X=1
 set X=
 echo [%X%]
