@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <string_view>
+#include <utility>
 
 namespace avrtazu {
 
@@ -36,6 +37,23 @@ bool containsAny(const std::string& line, std::initializer_list<std::string_view
                        [&line](std::string_view word) { return contains(line, word); });
 }
 
+CRedirect*& runningRedirect() {
+    static CRedirect* run = nullptr;
+    return run;
+}
+
+// Registers a run as the one in progress for its length, and puts back the one it interrupted.
+class RunningScope {
+public:
+    explicit RunningScope(CRedirect* run) : m_previous(std::exchange(runningRedirect(), run)) {}
+    ~RunningScope() { runningRedirect() = m_previous; }
+    RunningScope(const RunningScope&) = delete;
+    RunningScope& operator=(const RunningScope&) = delete;
+
+private:
+    CRedirect* m_previous;
+};
+
 std::string format(const char* pattern, int first, int second = 0) {
     char buffer[128];
     std::snprintf(buffer, sizeof buffer, pattern, first, second);
@@ -52,6 +70,10 @@ CRedirect::~CRedirect() = default;
 
 void CRedirect::cancel() {
     m_cancel = true;
+}
+
+CRedirect* CRedirect::running() {
+    return runningRedirect();
 }
 
 CRedirect::LineClass CRedirect::classify(const std::string& line) {
@@ -86,6 +108,7 @@ std::string CRedirect::summary(int runKind, int errors, int warnings) {
 }
 
 bool CRedirect::run(int runKind) {
+    const RunningScope registration(this);
     ChildProcess child;
     errno = 0;
     if (!child.start("\"" + m_commandLine + "\"", m_workingDirectory)) {

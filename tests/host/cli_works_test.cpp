@@ -21,6 +21,9 @@ TEST(CliWorksFailureLineTest, KnowsTheLinesOfAFailedRun) {
         {"Compile failed... No build tools defined.", true},
         {"!E main.c(3): 'x' undeclared", true},
         {"  !E uart.c(10): expected ';'", true},
+        {"tazumake: Makefile:3: *** Error: missing separator.", true},
+        // A failure the Makefile lets pass is none.
+        {"tazumake: *** [clean] Error 1 (ignored)", false},
         {"Build succeeded with 0 Warnings...", false},
         {"!W main.c(4):[warning] unused variable", false},
         // Only the start of a summary counts; a file named after one does not.
