@@ -20,6 +20,9 @@ public:
     static std::optional<std::string> aliasOf(const std::string& folder);
     // A path inside an alias as the real path; none for any other path.
     static std::optional<std::string> realPath(const std::string& path);
+    // A path without "." and ".." steps. A ".." below an alias climbs from the real folder,
+    // as the file system does, where a plain text fold would climb into the alias folder.
+    static std::string normalPath(const std::string& path);
     // Every alias in a text, written as a Linux or a Windows path, replaced by its real folder
     // in the same form.
     static std::string expandAliases(const std::string& text);

@@ -192,6 +192,19 @@ std::optional<std::string> ShortNameAlias::realPath(const std::string& path) {
     return std::nullopt;
 }
 
+std::string ShortNameAlias::normalPath(const std::string& path) {
+    std::filesystem::path result;
+    for (const std::filesystem::path& step : std::filesystem::path(path)) {
+        if (step == "..") {
+            if (const auto real = realPath(normalFolder(result.string()))) {
+                result = *real;
+            }
+        }
+        result /= step;
+    }
+    return result.lexically_normal().string();
+}
+
 std::string ShortNameAlias::expandAliases(const std::string& text) {
     std::string result = text;
     for (const std::string& root : roots()) {

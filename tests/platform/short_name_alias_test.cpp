@@ -120,6 +120,11 @@ TEST_F(ShortNameAliasTest, ToolOutputNamesTheRealFolders) {
                   drive_.linux("my projects/inc") +
                   "/uart.h:2, C:\\my projects\\blink demo\\main.c. " +
                   linuxAlias.substr(0, linuxAlias.size() - 1) + "z/a.h");
+    // The compiler's "alias/../x.h" is the real folder's neighbour, not the alias folder's.
+    const std::string source = *ShortNameAlias::aliasOf(drive_.linux("my projects/blink demo"));
+    EXPECT_EQ(ShortNameAlias::normalPath(source + "/./../inc/uart.h"),
+              drive_.linux("my projects/inc/uart.h"));
+    EXPECT_EQ(ShortNameAlias::normalPath("/a/./b/../c/"), "/a/c/");
 }
 
 TEST_F(ShortNameAliasTest, AliasFoldersWithBlanksAreNotUsed) {
