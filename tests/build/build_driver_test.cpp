@@ -6,6 +6,7 @@
 #include "platform/registry.h"
 #include "platform/scripted_dialog_service.h"
 #include "platform/win_path.h"
+#include "scoped_variable.h"
 #include "services/fake_host_support.h"
 #include "services/plug_in_utility.h"
 #include "services/scratch_drive.h"
@@ -290,6 +291,7 @@ TEST_F(BuildDriverTest, ExternalMakefileBuildsInItsOwnFolder) {
         {"C:\\ext\\my prj\\my build.mk", "ext/my prj", "-f \"my build.mk\" ", "-f my build.mk"},
     };
     project.setUsesExtMakefile(true);
+    const test::ScopedVariable cache("XDG_CACHE_HOME", drive.linuxPath("cache"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.extMakefile);
         forgetMakeCalls();
