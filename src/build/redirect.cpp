@@ -5,6 +5,7 @@
 
 #include "platform/child_process.h"
 #include "platform/message_pump.h"
+#include "platform/short_name_alias.h"
 #include "platform/system_error_text.h"
 #include "platform/toolchain_contract.h"
 
@@ -255,7 +256,9 @@ void CRedirect::flushPending() {
     }
 }
 
-void CRedirect::sendLine(const std::string& line) {
+void CRedirect::sendLine(const std::string& toolLine) {
+    // The tools name folders by their blank-free aliases; the user knows the real ones.
+    const std::string line = ShortNameAlias::expandAliases(toolLine);
     const LineClass lineClass = classify(line);
     if (lineClass.countsWarning) {
         ++m_warningCount;

@@ -5,6 +5,8 @@
 #include "model/project.h"
 #include "platform/registry.h"
 #include "platform/scripted_dialog_service.h"
+#include "platform/win_path.h"
+#include "scoped_variable.h"
 #include "services/fake_host_support.h"
 #include "services/plug_in_utility.h"
 #include "services/scratch_drive.h"
@@ -289,6 +291,7 @@ TEST_F(BuildDriverTest, ExternalMakefileBuildsInItsOwnFolder) {
         {"C:\\ext\\my prj\\my build.mk", "ext/my prj", "-f \"my build.mk\" ", "-f my build.mk"},
     };
     project.setUsesExtMakefile(true);
+    const test::ScopedVariable cache("XDG_CACHE_HOME", drive.linuxPath("cache"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.extMakefile);
         forgetMakeCalls();
@@ -299,8 +302,10 @@ TEST_F(BuildDriverTest, ExternalMakefileBuildsInItsOwnFolder) {
         EXPECT_EQ(driver.BuildProject(), S_OK);
 
         const std::string directory = drive.windowsPath(c.folder) + "\\";
+        // make runs in the folder's blank-free short form.
         EXPECT_EQ(drive.read(std::string(c.folder) + "/build.bat"),
-                  demoBatch(directory, std::string("tazumake ") + c.makeArguments));
+                  demoBatch(*WinPath::shortPathName(directory),
+                            std::string("tazumake ") + c.makeArguments));
         EXPECT_THAT(makeCalls(), ElementsAre(drive.linuxPath(c.folder) + "|" + c.received));
         ASSERT_EQ(hub->events.size(), 1u);
         EXPECT_EQ(hub->events[0].text, directory + "demo.cof");
