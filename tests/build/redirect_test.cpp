@@ -1,5 +1,6 @@
 #include "build/redirect.h"
 
+#include "build/golden.h"
 #include "platform/message_pump.h"
 #include "services/fake_host_support.h"
 #include "services/gui_works.h"
@@ -11,23 +12,11 @@
 #include <csignal>
 #include <future>
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace avrtazu {
 namespace {
 
 using fakes::RecordingWorks;
-using Line = std::pair<std::string, long>;
-
-std::vector<Line> linesOf(const RecordingWorks& host) {
-    std::vector<Line> lines;
-    for (const auto& line : host.output) {
-        lines.emplace_back(line.text, line.kind);
-    }
-    return lines;
-}
-
 class RedirectTest : public ::testing::Test {
 protected:
     ~RedirectTest() override { MessagePump::install(nullptr); }
@@ -42,89 +31,55 @@ protected:
     int scripts = 0;
 };
 
-TEST(RedirectClassifyTest, FirstMatchingRuleGivesKindAndCount) {
-    const struct {
-        const char* line;
-        long kind;
-        bool warning;
-        bool error;
-    } cases[] = {
-        // clang-format off
-        {"main.c(3):[warning] unused variable", kOutputWarning, false, false},
-        {"!W main.c(3):[warning] unused variable", kOutputWarning, true, false},
-        // A warning word wins over an error marker, which then is not counted.
-        {"warning: !E in a warning line", kOutputWarning, false, false},
-        {"!E main.c(4): syntax error", kOutputError, false, true},
-        {"fatal error: io.h", kOutputError, false, false},
-        {"*** Error: no rule", kOutputError, false, false},
-        {"tazumake: *** Stop.", kOutputError, false, false},
-        {"No such file", kOutputError, false, false},
-        {"undefined reference to `f'", kOutputError, false, false},
-        {"tazuavr -c -o main.o main.c", kOutputToolLine, false, false},
-        {"tazuavr main.c: error", kOutputError, false, false},
-        // Matching is case-sensitive.
-        {"ERROR and Warning", kOutputPlain, false, false},
-        // clang-format on
-    };
-    for (const auto& c : cases) {
-        const CRedirect::LineClass result = CRedirect::classify(c.line);
-        EXPECT_EQ(result.kind, c.kind) << c.line;
-        EXPECT_EQ(result.countsWarning, c.warning) << c.line;
-        EXPECT_EQ(result.countsError, c.error) << c.line;
-    }
-}
-
-TEST(RedirectSummaryTest, WordingFollowsRunKindAndCounts) {
-    EXPECT_EQ(CRedirect::summary(CRedirect::kRunBuild, 0, 3), "Build succeeded with 3 Warnings...");
-    EXPECT_EQ(CRedirect::summary(CRedirect::kRunBuild, 1, 2),
-              "Build failed with 1 errors and 2 warnings...");
-    EXPECT_EQ(CRedirect::summary(CRedirect::kRunMake, 0, 2), "Make succeeded with 2 Warnings...");
-    EXPECT_EQ(CRedirect::summary(CRedirect::kRunMake, 4, 0),
-              "Make failed with 4 errors and 0 warnings...");
-    EXPECT_EQ(CRedirect::summary(CRedirect::kRunClean, 5, 2), "Successfully cleaned the project");
-    EXPECT_EQ(CRedirect::summary(4, 1, 0), "");
-}
-
+// Each child's lines as the host got them ("kind: text"), the result and the counts.
 TEST_F(RedirectTest, OutputArrivesLineByLineWithKindsCountsAndSummary) {
-    constexpr long P = kOutputPlain, W = kOutputWarning, E = kOutputError, T = kOutputToolLine;
     const struct {
         const char* name;
-        std::string body;
+        std::string body; // empty: a program that does not exist
         int runKind;
-        bool result;
-        std::vector<Line> lines;
+        bool host = true;
     } cases[] = {
         // clang-format off
-        {"markers are counted, standard error shares the pipe",
-         "echo 'tazuavr -c main.c'\necho '!W main.c(2):[warning] w'\necho '!E main.c(3): e' >&2\n",
-         CRedirect::kRunBuild, false,
-         {{"tazuavr -c main.c", T}, {"!W main.c(2):[warning] w", W}, {"!E main.c(3): e", E},
-          {"Build failed with 1 errors and 1 warnings...", P}}},
-        {"make's own errors show but do not count", "echo 'tazumake: *** Error: no Makefile'\n",
-         CRedirect::kRunMake, true,
-         {{"tazumake: *** Error: no Makefile", E}, {"Make succeeded with 0 Warnings...", P}}},
-        {"a clean always reports success", "echo '!E cannot delete'\n", CRedirect::kRunClean, false,
-         {{"!E cannot delete", E}, {"Successfully cleaned the project", P}}},
+        // The first matching rule gives the kind; only the markers count, and a warning word wins
+        // over an error marker. Matching is case-sensitive.
+        {"every kind of line; standard error shares the pipe",
+         "echo 'main.c(3):[warning] unused'\necho '!W main.c(3):[warning] unused'\n"
+         "echo 'warning: !E in a warning line'\necho '!E main.c(4): syntax error' >&2\n"
+         "echo 'fatal error: io.h'\necho '*** Error: no rule'\necho 'tazumake: *** Stop.'\n"
+         "echo 'No such file'\necho \"undefined reference to \\`f'\"\n"
+         "echo 'tazuavr -c -o main.o main.c'\necho 'tazuavr main.c: error'\necho 'ERROR and Warning'\n",
+         CRedirect::kRunBuild},
+        {"warnings alone let a build succeed", "echo '!W a'\necho '!W b'\n", CRedirect::kRunBuild},
+        {"make's own errors show but do not count", "echo 'tazumake: *** Error: no Makefile'\n", CRedirect::kRunMake},
+        {"a counted error fails a make", "echo '!E a'\n", CRedirect::kRunMake},
+        {"a clean always reports success", "echo '!E cannot delete'\n", CRedirect::kRunClean},
+        {"without a host lines are dropped but counted", "echo '!E one'\necho '!W two'\n", CRedirect::kRunBuild, false},
+        {"a missing program is reported with the system's text and no summary", "", CRedirect::kRunBuild},
         {"line ends, backspaces and 8-bit text; no summary for an unknown run kind",
-         "printf 'a\\r\\n\\r\\n\\nx\\by\\nM\\374ll\\nlast'\n", 7, true,
-         {{"a", P}, {"", P}, {"", P}, {"x y", P}, {"M\xFCll", P}, {"last", P}}},
+         "printf 'a\\r\\n\\r\\n\\nx\\by\\nM\\374ll\\nlast'\n", 7},
         {"the pause prompt and the rest of its read are dropped",
-         "printf 'before\\nPress any key to continue . . .\\nafter\\n'\n", 7, true,
-         {{"before", P}}},
-        {"a zero byte ends the text of its read", "printf 'a\\000b\\nc\\n'\n", 7, true,
-         {{"a", P}}},
+         "printf 'before\\nPress any key to continue . . .\\nafter\\n'\n", 7},
+        {"a zero byte ends the text of its read", "printf 'a\\000b\\nc\\n'\n", 7},
         {"lines and the prompt split over reads",
          "printf 'tazu'\nsleep 0.3\nprintf 'avr -c a.c\\nPress any'\nsleep 0.3\n"
-         "printf ' key to continue . . .\\nlost\\n'\n", 7, true, {{"tazuavr -c a.c", T}}},
+         "printf ' key to continue . . .\\nlost\\n'\n", 7},
         // clang-format on
     };
+    std::string all;
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
         RecordingWorks host;
-        CRedirect redirect(script(c.body), &host);
-        EXPECT_EQ(redirect.run(c.runKind), c.result);
-        EXPECT_EQ(linesOf(host), c.lines);
+        CRedirect redirect(c.body.empty() ? drive.windowsPath("nowhere\\build.bat")
+                                          : script(c.body),
+                           c.host ? &host : nullptr);
+        const bool ok = redirect.run(c.runKind);
+        all += std::string("## ") + c.name + "\nresult " + std::to_string(ok) + ", errors " +
+               std::to_string(redirect.errorCount()) + ", warnings " +
+               std::to_string(redirect.warningCount()) + "\n";
+        for (const auto& line : host.output) {
+            all += std::to_string(line.kind) + ": " + line.text + "\n";
+        }
     }
+    test::expectGolden("redirect.txt", all);
 }
 
 TEST_F(RedirectTest, ChildThatWritesMuchAndEndsAtOnceLosesNothing) {
@@ -138,30 +93,6 @@ TEST_F(RedirectTest, ChildThatWritesMuchAndEndsAtOnceLosesNothing) {
     }
     EXPECT_EQ(works.output[30000].text, longLine);
     EXPECT_EQ(works.output[30001].text, "tail");
-}
-
-TEST_F(RedirectTest, ChildRunsInTheGivenWorkingDirectory) {
-    drive.makeFolder("work/out");
-    CRedirect redirect(script("pwd\n"), &works, drive.windowsPath("work\\out"));
-    redirect.run(CRedirect::kRunBuild);
-    ASSERT_FALSE(works.output.empty());
-    EXPECT_EQ(works.output[0].text, drive.linuxPath("work/out"));
-}
-
-TEST_F(RedirectTest, MissingProgramIsReportedWithTheSystemTextAndNoSummary) {
-    CRedirect redirect(drive.windowsPath("nowhere\\build.bat"), &works);
-    EXPECT_FALSE(redirect.run(CRedirect::kRunBuild));
-    const std::vector<Line> expected = {{"Error creating process", kOutputError},
-                                        {"No such file or directory", kOutputError}};
-    EXPECT_EQ(linesOf(works), expected);
-    EXPECT_EQ(redirect.errorCount(), 0);
-}
-
-TEST_F(RedirectTest, WithoutHostLinesAreDroppedButCounted) {
-    CRedirect redirect(script("echo '!E one'\necho '!W two'\n"), nullptr);
-    EXPECT_FALSE(redirect.run(CRedirect::kRunBuild));
-    EXPECT_EQ(redirect.errorCount(), 1);
-    EXPECT_EQ(redirect.warningCount(), 1);
 }
 
 TEST_F(RedirectTest, MessageQueueIsPumpedWhileTheChildRuns) {
@@ -192,13 +123,12 @@ TEST_F(RedirectTest, CancelTerminatesAHungChildAndItsChildren) {
         ADD_FAILURE() << "cancel did not end the child";
     }
     EXPECT_TRUE(finished.get());
-    const std::vector<Line> expected = {{"started", 0},
-                                        {"", 0},
-                                        {"Cancelled.", 0},
-                                        {"", 0},
-                                        {"Process terminated successfully.", 0},
-                                        {"Build succeeded with 0 Warnings...", 0}};
-    EXPECT_EQ(linesOf(works), expected);
+    std::string lines;
+    for (const auto& line : works.output) {
+        lines += std::to_string(line.kind) + " " + line.text + "|";
+    }
+    EXPECT_EQ(lines, "0 started|0 |0 Cancelled.|0 |0 Process terminated successfully.|"
+                     "0 Build succeeded with 0 Warnings...|");
 }
 
 } // namespace

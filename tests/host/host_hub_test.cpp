@@ -8,55 +8,37 @@
 namespace avrtazu {
 namespace {
 
-class HostHubTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(document.load(folder.write("p/blink.aps", test::sampleProject()), &error))
-            << error;
-    }
-
-    std::string projectValue(const wchar_t* section, const wchar_t* key) {
-        Bstr value = L"stale";
-        EXPECT_EQ(hub.GetProjectValue(section, key, &value), S_OK);
-        return toNarrow(value);
-    }
-
-    void* sharedObject(const wchar_t* name, std::string_view interfaceId, HRESULT result = S_OK) {
-        void* object = nullptr;
-        EXPECT_EQ(hub.GetSharedObject(name, std::string(interfaceId), &object), result);
-        return object;
-    }
-
+TEST(HostHubTest, HandsOutTheDocumentItsValuesAndEventsUntilDetached) {
     test::TempFolder folder;
     ProjectDocument document;
+    std::string error;
+    ASSERT_TRUE(document.load(folder.write("p/blink.aps", test::sampleProject()), &error));
     HostHub hub{&document};
-};
-
-TEST_F(HostHubTest, HandsOutTheDocumentOnlyWhenAskedForIt) {
-    EXPECT_EQ(sharedObject(L"XMLPROJECT", kXmlDomDocumentInterfaceId), &document.xml());
-    EXPECT_EQ(sharedObject(L"XMLPROJECT", "{2933bf81-7b36-11d2-b20e-00c04f983e60}"),
-              &document.xml());
-    EXPECT_EQ(sharedObject(L"XMLSETUP", kXmlDomDocumentInterfaceId, E_INVALIDARG), nullptr);
-    EXPECT_EQ(sharedObject(L"XMLPROJECT", kPluginHubInterfaceId, E_NOINTERFACE), nullptr);
-}
-
-TEST_F(HostHubTest, ProjectValuesAreTheTextOfSectionAndKey) {
-    EXPECT_EQ(projectValue(L"MANAGEMENT", L"ProjectName"), "blink");
-    EXPECT_EQ(projectValue(L"AVRTAZUPLUGIN", L"LASTCONFIG"), "default");
-    EXPECT_EQ(projectValue(L"MANAGEMENT", L"Missing"), "");
+    const auto shared = [&](const wchar_t* name, std::string_view id, HRESULT result = S_OK) {
+        void* object = nullptr;
+        EXPECT_EQ(hub.GetSharedObject(name, std::string(id), &object), result) << id;
+        return object;
+    };
+    const auto value = [&](const wchar_t* section, const wchar_t* key) {
+        Bstr text = L"stale";
+        EXPECT_EQ(hub.GetProjectValue(section, key, &text), S_OK);
+        return toNarrow(text);
+    };
+    EXPECT_EQ(shared(L"XMLPROJECT", kXmlDomDocumentInterfaceId), &document.xml());
+    EXPECT_EQ(shared(L"XMLSETUP", kXmlDomDocumentInterfaceId, E_INVALIDARG), nullptr);
+    EXPECT_EQ(shared(L"XMLPROJECT", kPluginHubInterfaceId, E_NOINTERFACE), nullptr);
+    EXPECT_EQ(value(L"MANAGEMENT", L"ProjectName"), "blink");
+    EXPECT_EQ(value(L"MANAGEMENT", L"Missing"), "");
     // Only direct children of the root are sections.
-    EXPECT_EQ(projectValue(L"AVRStudio", L"MANAGEMENT"), "");
-}
+    EXPECT_EQ(value(L"AVRStudio", L"MANAGEMENT"), "");
 
-TEST_F(HostHubTest, EventsReachOnlyTheirOwnHandlerAndNothingReachesADetachedHost) {
     std::vector<std::string> seen;
     const auto record = [&](long event, const std::string& text) {
         seen.push_back(std::to_string(event) + " " + text);
     };
     hub.setEventHandler(kEventObjectFile, record);
-    EXPECT_EQ(hub.SendEvent(kEventObjectFile, L"Z:\\p\\blink.cof"), S_OK);
-    EXPECT_EQ(hub.SendEvent(AVREVENT_OBJECTFILE_DIRTY, L"no handler"), S_OK);
+    hub.SendEvent(kEventObjectFile, L"Z:\\p\\blink.cof");
+    hub.SendEvent(AVREVENT_OBJECTFILE_DIRTY, L"no handler");
     hub.setEventHandler(AVREVENT_OBJECTFILE_DIRTY, record);
     hub.SendEvent(AVREVENT_OBJECTFILE_DIRTY, L"");
     hub.setEventHandler(kEventObjectFile, nullptr);
@@ -70,16 +52,8 @@ TEST_F(HostHubTest, EventsReachOnlyTheirOwnHandlerAndNothingReachesADetachedHost
     hub.Log(2, L"p", L"", L"late");
     hub.SendEvent(kEventObjectFile, L"late");
     EXPECT_EQ(seen.size(), 2u);
-    EXPECT_EQ(sharedObject(L"XMLPROJECT", kXmlDomDocumentInterfaceId, E_FAIL), nullptr);
-    EXPECT_EQ(projectValue(L"MANAGEMENT", L"ProjectName"), "");
-}
-
-TEST_F(HostHubTest, SourceFilesAreSplitAtCommas) {
-    hub.SetSourceFiles(L"Z:\\p\\uart.h,Z:\\p\\main.c,,Z:\\p\\uart.c");
-    EXPECT_EQ(hub.sourceFiles(),
-              (std::vector<std::string>{"Z:\\p\\uart.h", "Z:\\p\\main.c", "Z:\\p\\uart.c"}));
-    hub.SetSourceFiles(L"");
-    EXPECT_TRUE(hub.sourceFiles().empty());
+    EXPECT_EQ(shared(L"XMLPROJECT", kXmlDomDocumentInterfaceId, E_FAIL), nullptr);
+    EXPECT_EQ(value(L"MANAGEMENT", L"ProjectName"), "");
 }
 
 } // namespace

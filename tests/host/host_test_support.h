@@ -1,8 +1,9 @@
 #pragma once
 
 // Support for the tests of both hosts, the command line's and the studio's: temporary folders,
-// a sample project and a stand-in for the compiler plug-in.
+// golden files, a sample project and a stand-in for the compiler plug-in.
 
+#include "plugin/golden_file.h"
 #include "plugin/registration.h"
 #include "services/gui_plugin.h"
 #include "services/object_registry.h"
@@ -10,6 +11,7 @@
 #include "services/plugin_hub.h"
 #include "services/toolchain_locator.h"
 
+#include <gtest/gtest.h>
 #include <pugixml.hpp>
 
 #include <cstdlib>
@@ -56,17 +58,6 @@ private:
     std::string m_path;
 };
 
-// The whole file, or "<missing>".
-inline std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return "<missing>";
-    }
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 // A project file the way the IDE leaves one.
 inline std::string sampleProject(const std::string& name = "blink") {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<AVRStudio>\n\t<MANAGEMENT>\n"
@@ -81,7 +72,7 @@ inline std::string sampleProject(const std::string& name = "blink") {
 // What the fake plug-in does when driven, and what it saw. Every member has an initializer, so
 // that a table row may name only those it sets.
 struct FakePluginScript {
-    // A log line of a level (0 to 3), or a line of build output of a kind.
+    // A log line of a level (0 to 2; else debug), or a line of build output of a kind.
     struct Line {
         std::string text{};
         long level = 0;
@@ -89,6 +80,7 @@ struct FakePluginScript {
 
     HRESULT setupResult = 0;
     HRESULT commandResult = 0;
+    // loadLog goes out while the project is read (event 101) or set up (event 56).
     std::vector<Line> loadLog{}, commandLog{}, saveLog{}, commandOutput{};
     // Sent with event 51 during the command when not empty.
     std::string objectFile{};
@@ -101,8 +93,9 @@ struct FakePluginScript {
     std::vector<std::string> calls{};
     IGuiWorks* host = nullptr;
     std::string projectDirectory{}, studioDirectory{};
-    // The editor's file at the command, and GetInitialFileName's answer at event 56.
-    std::string activeFile{}, initialFile{};
+    // The editor's file at the command; GetInitialFileName's answer and the debugger's device
+    // at event 56.
+    std::string activeFile{}, initialFile{}, debuggerPart{};
 };
 
 // Registers a fake plug-in under the plug-in's class id for the test's lifetime, without
@@ -154,8 +147,15 @@ private:
                 log(m_script->loadLog);
             } else if (event == 56) {
                 m_script->initialFile = get(&IGuiWorks::GetInitialFileName);
+                Bstr part;
+                PlugInUtility::instance().hub()->GetPartName(&part);
+                m_script->debuggerPart = toNarrow(part);
+                log(m_script->loadLog);
             } else if (event == 12) {
                 pugi::xml_node section = document().child("AVRTAZUPLUGIN");
+                if (!section) {
+                    section = document().append_child("AVRTAZUPLUGIN");
+                }
                 section.remove_child("STATE");
                 section.append_child("STATE").text().set(m_script->state);
                 log(m_script->saveLog);
@@ -203,16 +203,12 @@ private:
             return static_cast<pugi::xml_document*>(object)->document_element();
         }
         static void log(const std::vector<FakePluginScript::Line>& lines) {
-            using Log = void (PlugInUtility::*)(const std::string&);
-            constexpr Log kLevels[] = {&PlugInUtility::logInfo, &PlugInUtility::logWarning,
-                                       &PlugInUtility::logError};
             PlugInUtility& utility = PlugInUtility::instance();
             for (const FakePluginScript::Line& line : lines) {
-                if (line.level >= 0 && line.level < 3) {
-                    (utility.*kLevels[line.level])(line.text);
-                } else {
-                    utility.logDebug("Fake::step()", line.text);
-                }
+                line.level == 0   ? utility.logInfo(line.text)
+                : line.level == 1 ? utility.logWarning(line.text)
+                : line.level == 2 ? utility.logError(line.text)
+                                  : utility.logDebug("Fake::step()", line.text);
             }
         }
 

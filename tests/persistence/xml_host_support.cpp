@@ -34,24 +34,26 @@ bool XmlHub::logged(long level, const std::string& context, const std::string& m
     });
 }
 
-std::vector<std::string> childNames(pugi::xml_node node) {
-    std::vector<std::string> names;
+namespace {
+
+template <class Of> std::vector<std::string> ofChildElements(pugi::xml_node node, Of of) {
+    std::vector<std::string> values;
     for (pugi::xml_node child : node.children()) {
         if (child.type() == pugi::node_element) {
-            names.emplace_back(child.name());
+            values.emplace_back(of(child));
         }
     }
-    return names;
+    return values;
+}
+
+} // namespace
+
+std::vector<std::string> childNames(pugi::xml_node node) {
+    return ofChildElements(node, [](pugi::xml_node child) { return child.name(); });
 }
 
 std::vector<std::string> childTexts(pugi::xml_node node) {
-    std::vector<std::string> texts;
-    for (pugi::xml_node child : node.children()) {
-        if (child.type() == pugi::node_element) {
-            texts.emplace_back(child.child_value());
-        }
-    }
-    return texts;
+    return ofChildElements(node, [](pugi::xml_node child) { return child.child_value(); });
 }
 
 pugi::xml_node selectNode(const pugi::xml_document& document, const std::string& path) {
@@ -116,26 +118,6 @@ Project richProject() {
     project.setTazuLocation("C:\\tazu\\bin\\tazuavr.exe");
     project.setMakeLocation("C:\\tazu\\bin\\tazumake.exe");
     return project;
-}
-
-HostDocumentTest::HostDocumentTest() {
-    load(kHostDocument);
-}
-
-bool HostDocumentTest::load(const std::string& xml) {
-    return static_cast<bool>(hub->document.load_string(xml.c_str()));
-}
-
-ProjectXmlHandler& HostDocumentTest::xml() {
-    if (!m_handler) {
-        m_handler = std::make_unique<ProjectXmlHandler>();
-    }
-    return *m_handler;
-}
-
-pugi::xml_node HostDocumentTest::config(int index) {
-    return selectNode(hub->document,
-                      "/AVRStudio/AVRTAZUPLUGIN/CONFIGS/CONFIG[" + std::to_string(index + 1) + "]");
 }
 
 } // namespace avrtazu::fakes

@@ -43,23 +43,4 @@ pugi::xml_node selectNode(const pugi::xml_document& document, const std::string&
 // per-file options, the four lists and every project-level value are set.
 Project richProject();
 
-// A test with the hub installed, its document loaded with kHostDocument and a handler on it.
-class HostDocumentTest : public ::testing::Test {
-protected:
-    HostDocumentTest();
-
-    // Replaces the document's content; false when the text is not XML.
-    bool load(const std::string& xml);
-    // Built on first use, after the test had its chance to change the hub.
-    ProjectXmlHandler& xml();
-    pugi::xml_node section() { return selectNode(hub->document, "/AVRStudio/AVRTAZUPLUGIN"); }
-    pugi::xml_node config(int index);
-
-    std::shared_ptr<XmlHub> hub = std::make_shared<XmlHub>();
-    HubInstallation installation{hub};
-
-private:
-    std::unique_ptr<ProjectXmlHandler> m_handler;
-};
-
 } // namespace avrtazu::fakes

@@ -1,67 +1,155 @@
 #include "plugin/plugin_fixture.h"
 
-#include "plugin/registration.h"
-#include "services/gui_plugin.h"
-#include "services/object_registry.h"
+#include "model/configuration.h"
+#include "model/source_file.h"
+#include "plugin/plugin_module.h"
 
-#include <algorithm>
-#include <memory>
-#include <string>
-#include <utility>
-#include <vector>
+#include <QApplication>
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <regex>
 
 namespace avrtazu::test {
 namespace {
 
-using CommandStates = std::vector<std::pair<long, long>>;
-
-TEST_F(PluginFixture, InitEnablesLibraryHelpOnlyWhenItExistsAndLeavesTheWindowsForLater) {
+// Init, opening (twice), a dock the host refuses and Close, as the host sees them.
+TEST_F(PluginFixture, InitOpenAndCloseAsTheHostSeesThem) {
+    std::string text;
+    const auto step = [&](const std::string& name) {
+        const CProjectTree* tree = plugin->tree();
+        text +=
+            name + ": windows " + std::to_string(plugin->windowsCreated()) +
+            (tree == nullptr || tree->rootItem() == nullptr
+                 ? ", no tree window"
+                 : ", tree " + tree->rootItem()->text(0).toStdString() + " with " +
+                       std::to_string(tree->sourceGroup()->childCount()) +
+                       " sources, in the dock " + std::to_string(tree->parentWidget() == &dock)) +
+            ", home " + plugin->project().homePath() + ", tools " +
+            plugin->project().tazuLocation() + " and " + plugin->project().makeLocation() + "\n" +
+            seen();
+    };
     ASSERT_EQ(plugin->Init(&works), S_OK);
-    EXPECT_EQ(works.commandStates, (CommandStates{{8, 0}}));
-    ASSERT_NE(plugin->tree(), nullptr);
-    EXPECT_FALSE(plugin->windowsCreated());
-    EXPECT_TRUE(works.dockRequests.empty());
-
+    step("Init");
+    // Library help only when its file exists.
     PlugInUtility::instance().setHelpFile(drive.write("tazu/wwhelp.htm", "<html/>"));
     Zuzozuduvuruva second;
-    fakes::RecordingWorks otherHost;
-    ASSERT_EQ(second.Init(&otherHost), S_OK);
-    EXPECT_EQ(otherHost.commandStates, (CommandStates{{8, 0}, {8, 4}}));
-
+    ASSERT_EQ(second.Init(&works), S_OK);
     long ok = 0;
-    EXPECT_EQ(second.SaveFile(L"C:\\work\\demo\\demo.aps", &ok), S_OK);
-    EXPECT_EQ(ok, 1);
+    EXPECT_EQ(second.SaveFile(L"C:\\work\\demo\\demo.aps", &ok) + ok, S_OK + 1);
+    step("Init with library help");
+
+    // The tool locations of the installed compiler go only to a project that uses it.
+    PlugInUtility::instance().setCompilerDirectory("C:\\tazu\\bin");
+    PlugInUtility::instance().setMakeDirectory("C:\\tazu\\make");
+    Project project = demoProject();
+    project.setUsesTazuAvr(true);
+    project.addHdrFile(SourceFile("inc\\gone.h"));
+    project.addSrcFile(SourceFile("C:\\elsewhere\\gone.c"));
+    writeDocument(&project);
+    fakes::selectNode(hub->document, "/AVRStudio/CODE_CREATION/SaveFolder").text().set("C:\\old\\");
+    enterProjectFolder();
+    ASSERT_EQ(plugin->HandleEvent(Zuzozuduvuruva::kProjectOpened, Bstr()), S_OK);
+    ASSERT_EQ(works.dockRequests.size(), 1U);
+    EXPECT_EQ(works.dockRequests[0].moduleInstance, PluginModule::instance().handle());
+    EXPECT_FALSE(PluginModule::instance().icon(PluginModule::kDockIconResourceId).isNull());
+    step("opened");
+    // The tree follows the dock's size.
+    dock.show();
+    dock.resize(300, 500);
+    QApplication::processEvents();
+    EXPECT_EQ(plugin->tree()->geometry(), dock.rect());
+
+    // Opened again: the same tree in the same dock, showing the project read anew.
+    const CProjectTree* tree = plugin->tree();
+    Project more = project;
+    drive.write("work/demo/extra.c", "\n");
+    more.addSrcFile(SourceFile("extra.c"));
+    writeDocument(&more);
+    EXPECT_EQ(plugin->HandleEvent(Zuzozuduvuruva::kProjectOpened, Bstr()), S_OK);
+    EXPECT_EQ(plugin->tree(), tree);
+    EXPECT_EQ(dock.findChildren<CProjectTree*>().size(), 1);
+    step("opened again");
+
+    EXPECT_EQ(plugin->Close(), S_OK);
+    EXPECT_EQ(hub->partNamesSet.back() + plugin->project().part(), "");
+    EXPECT_EQ(fakes::childNames(hub->document.document_element()), Strings{"IOView"});
+    EXPECT_TRUE(dock.findChildren<CProjectTree*>().empty());
+    step("closed");
+
+    // A dock the host refuses or does not give is logged and asked for again later.
+    for (const bool nullWindow : {false, true}) {
+        plugin = std::make_unique<Zuzozuduvuruva>();
+        works.dockWindowResult = nullWindow ? S_OK : E_FAIL;
+        works.dockWindow = nullWindow ? nullptr : &dock;
+        openProject();
+        step(nullWindow ? "no dock window" : "dock refused");
+        works.dockWindowResult = S_OK;
+        works.dockWindow = &dock;
+        EXPECT_EQ(plugin->setupWindows(), S_OK);
+        step("windows set up again");
+    }
+    expectGolden("lifecycle.txt", text);
 }
 
-TEST_F(PluginFixture, CloseRemovesTheSectionsTheWindowsAndThePartName) {
-    openProject();
-    EXPECT_EQ(plugin->Close(), S_OK);
-
-    EXPECT_EQ(fakes::childNames(hub->document.document_element()), Strings{"IOView"});
-    EXPECT_EQ(hub->partNamesSet, Strings{""});
-    EXPECT_EQ(plugin->project().part(), "");
-    EXPECT_EQ(plugin->tree(), nullptr);
-    EXPECT_EQ(plugin->dockWindow(), nullptr);
-    EXPECT_FALSE(plugin->windowsCreated());
-    EXPECT_TRUE(dock.findChildren<CProjectTree*>().empty());
-    EXPECT_TRUE(logMessages(2).empty());
+// Event 51 tells the other plug-ins that the debug object file is up to date: no project
+// source or header is newer. Files are given with their times in seconds from now.
+TEST_F(PluginFixture, OpeningTellsTheHubWhenTheObjectFileIsUpToDate) {
+    const struct {
+        std::vector<std::pair<std::string, int>> files;
+        std::optional<int> objectAge;
+        bool sent;
+    } cases[] = {
+        {{{"main.c", 0}}, std::nullopt, false},
+        {{}, std::nullopt, true},
+        {{{"main.c", -200}, {"main.h", -300}}, -100, true},
+        {{{"main.c", -200}, {"uart.c", 0}}, -100, false},
+        {{{"main.c", -200}, {"main.h", 0}}, -100, false},
+    };
+    const auto place = [this](const std::string& name, int age) {
+        std::filesystem::last_write_time(drive.write("work/demo/" + name, "\n"),
+                                         std::filesystem::file_time_type::clock::now() +
+                                             std::chrono::seconds(age));
+    };
+    for (const auto& c : cases) {
+        Project project("demo", "C:\\work\\demo\\");
+        project.addConfig(Configuration("default", "demo.cof"));
+        for (const auto& [name, age] : c.files) {
+            if (name.ends_with(".h")) {
+                project.addHdrFile(SourceFile(name));
+            } else {
+                project.addSrcFile(SourceFile(name));
+            }
+            place(name, age);
+        }
+        std::filesystem::remove(drive.linux("work/demo/default/demo.cof"));
+        if (c.objectAge) {
+            place("default/demo.cof", *c.objectAge);
+        }
+        plugin = std::make_unique<Zuzozuduvuruva>();
+        clearRecords();
+        openProject(project);
+        // Make calls, logs and events come before the project files.
+        const std::string seenNow = seen();
+        EXPECT_EQ(seenNow.substr(0, seenNow.find("project files:")),
+                  c.sent ? "event 51 C:\\work\\demo\\default\\demo.cof\n" : "")
+            << &c - cases;
+    }
 }
 
 TEST_F(PluginFixture, AddedFilesReachTheProjectBeforeTheWindowsAndTheTreeAfter) {
     initWith();
+    clearRecords();
     plugin->addFileToProject("C:\\work\\demo\\src\\extra.c");
     plugin->addFileToProject("");
-    EXPECT_EQ(fullNames(plugin->project().srcFiles()),
-              (Strings{"main.c", "src\\uart.c", "src\\extra.c"}));
-    EXPECT_EQ(logMessages(2), Strings{"Error adding source file"});
-
+    EXPECT_EQ(seen(), "log 2: Error adding source file\ndocument written\n");
     ASSERT_EQ(plugin->setupWindows(), S_OK);
     drive.write("work/demo/notes.txt", "notes\n");
     plugin->addFileToProject("C:\\work\\demo\\notes.txt");
     EXPECT_TRUE(plugin->tree()->containsFile("C:\\work\\demo\\notes.txt"));
-    const Strings files = documentFiles();
-    EXPECT_NE(std::find(files.begin(), files.end(), "notes.txt"), files.end());
-    EXPECT_NE(std::find(files.begin(), files.end(), "src\\extra.c"), files.end());
+    EXPECT_EQ(documentFiles(),
+              (Strings{"main.c", "src\\uart.c", "src\\extra.c", "main.h", "notes.txt"}));
 }
 
 // A project without an active configuration: a command or event that needs one reports the
@@ -70,31 +158,9 @@ TEST_F(PluginFixture, AModelErrorIsLoggedAndEndsTheCall) {
     initWith(Project("demo", "C:\\work\\demo\\"));
     EXPECT_EQ(plugin->ExecuteCommand(Zuzozuduvuruva::kBuild), E_FAIL);
     EXPECT_EQ(plugin->HandleEvent(Zuzozuduvuruva::kObjectFileDirty, Bstr()), S_OK);
-    const Strings errors = logMessages(2);
-    ASSERT_EQ(errors.size(), 2U);
-    EXPECT_EQ(errors[0].rfind("Project::", 0), 0U) << errors[0];
-    EXPECT_EQ(errors[1].rfind("Project::", 0), 0U) << errors[1];
-    EXPECT_TRUE(makeCalls().empty());
-}
-
-TEST_F(PluginFixture, TheRegisteredClassGivesANewPluginForEachCreation) {
-    ObjectRegistry registry;
-    registerPluginClass(registry);
-
-    const auto first = registry.create<IGuiPlugin>(plugin_registration::kClassId,
-                                                   plugin_registration::kGuiPluginInterfaceId);
-    auto* object = dynamic_cast<Zuzozuduvuruva*>(first.get());
-    ASSERT_NE(object, nullptr);
-    EXPECT_EQ(object->name(), L"AvrTazu Plugin");
-    EXPECT_NE(registry.create<IGuiPlugin>(plugin_registration::kClassId,
-                                          plugin_registration::kGuiPluginInterfaceId),
-              first);
-
-    unregisterPluginClass(registry);
-    std::shared_ptr<void> none;
-    EXPECT_EQ(registry.createInstance(plugin_registration::kClassId,
-                                      plugin_registration::kGuiPluginInterfaceId, &none),
-              REGDB_E_CLASSNOTREG);
+    const std::string seenNow = seen();
+    EXPECT_TRUE(std::regex_search(seenNow, std::regex("(log 2: Project::[^\n]*\n){2}"))) << seenNow;
+    EXPECT_EQ(seenNow.find("make"), std::string::npos);
 }
 
 } // namespace

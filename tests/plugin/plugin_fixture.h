@@ -6,17 +6,23 @@
 #include "persistence/xml_host_support.h"
 #include "platform/scripted_dialog_service.h"
 #include "platform/temp_drive.h"
+#include "plugin/golden_file.h"
 #include "plugin/zuzozuduvuruva.h"
 #include "services/fake_host_support.h"
+#include "ui/general_property_page.h"
 #include "ui/project_properties_sheet.h"
+#include "ui/target_option_dlg.h"
 
+#include <QAbstractButton>
+#include <QLineEdit>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <list>
 #include <memory>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -42,39 +48,72 @@ public:
     // The host's document: its own sections, and the plug-in's written from `project` if given.
     void writeDocument(const Project* project);
     // Init, then event 101 on the document of `project`.
-    void openProject(const Project& project = demoProject());
+    void openProject(const Project& project = demoProject()) {
+        writeDocument(&project);
+        ASSERT_EQ(plugin->Init(&works), S_OK);
+        ASSERT_EQ(plugin->HandleEvent(Zuzozuduvuruva::kProjectOpened, Bstr()), S_OK);
+    }
     // Init only, then the project is set: no windows, no host document read.
-    void initWith(const Project& project = demoProject());
+    void initWith(const Project& project = demoProject()) {
+        ASSERT_EQ(plugin->Init(&works), S_OK);
+        plugin->project() = project;
+    }
     // Forgets what host, hub, dialogs and tools recorded.
     void clearRecords();
+    // Everything the host, hub, dialogs and tools saw since the records were last cleared, a
+    // line each (the build output and the log but its warnings and errors left out); then clears
+    // the records.
+    std::string seen();
+    // Compares text with golden/NAME byte for byte.
+    static void expectGolden(const std::string& name, const std::string& actual) {
+        test::expectGolden(std::string(GOLDEN_DIR) + "/" + name, actual);
+    }
 
-    void expectSheets(std::vector<Pass> passes);
+    void expectSheets(std::vector<Pass> passes) {
+        m_passes = std::move(passes);
+        m_next = 0;
+        m_shown = 0;
+    }
     int sheetsShown() const { return m_shown; }
 
-    // Each make call's arguments in brackets, a line each.
-    std::string makeCalls() const { return drive.read("make-calls.txt"); }
-    Strings logMessages(long level) const;
-    bool logged(long level, const std::string& message) const;
-    Strings messageTexts() const;
-    std::string documentText(const std::string& path) const {
-        return fakes::selectNode(hub->document, path).child_value();
-    }
+    // The files of the plug-in's section of the host's document.
     Strings documentFiles() const {
-        return fakes::childTexts(
-            fakes::selectNode(hub->document, "/AVRStudio/AVRTAZUPLUGIN/FILES"));
+        return fakes::childTexts(fakes::selectNode(hub->document, "//FILES"));
     }
-    static Strings fullNames(const std::list<SourceFile>& files);
     // Makes the project folder the current one, as the host does, until the test ends.
     void enterProjectFolder(const std::string& relative = "work/demo");
 
     // Pass steps.
-    static int accept(Sheet& sheet);
-    static int cancel(Sheet& sheet);
-    static QWidget& target(Sheet& sheet);
-    static QWidget& general(Sheet& sheet);
-    static void setText(QWidget& page, const std::string& control, const std::string& text);
+    static int accept(Sheet& sheet) {
+        click(sheet, "okButton");
+        return sheet.result();
+    }
+    static int cancel(Sheet& sheet) {
+        click(sheet, "cancelButton");
+        return sheet.result();
+    }
+    static QWidget& target(Sheet& sheet) {
+        sheet.setActivePage(Sheet::TargetPage);
+        return sheet.targetPage();
+    }
+    static QWidget& general(Sheet& sheet) {
+        sheet.setActivePage(Sheet::GeneralPage);
+        return sheet.generalPage();
+    }
+    static void setText(QWidget& page, const std::string& name, const std::string& text) {
+        control<QLineEdit>(page, name).setText(QString::fromStdString(text));
+    }
     // Clicks a button of a page or of the sheet.
-    static void click(QWidget& page, const std::string& control);
+    static void click(QWidget& page, const std::string& name) {
+        control<QAbstractButton>(page, name).click();
+    }
+    template <typename T> static T& control(QWidget& page, const std::string& name) {
+        T* found = page.findChild<T*>(QString::fromStdString(name));
+        if (found == nullptr) {
+            throw std::runtime_error("no control named " + name);
+        }
+        return *found;
+    }
 
     TempDrive drive{'C'};
     std::shared_ptr<fakes::XmlHub> hub = std::make_shared<fakes::XmlHub>();
@@ -85,8 +124,17 @@ public:
     std::unique_ptr<Zuzozuduvuruva> plugin;
 
 private:
+    std::string documentText() const {
+        std::ostringstream text;
+        hub->document.save(text);
+        return text.str();
+    }
+
     std::string m_startFolder;
+    std::string m_documentSeen;
     std::vector<Pass> m_passes;
+    std::size_t m_next = 0;
+    // Sheets shown since the records were last cleared.
     int m_shown = 0;
 };
 

@@ -7,16 +7,12 @@
 #include "platform/dialog_service.h"
 #include "platform/registry.h"
 #include "plugin/options_change.h"
-#include "ui/general_property_page.h"
 #include "ui/modal_runner.h"
-#include "ui/target_option_dlg.h"
 
-#include <QAbstractButton>
 #include <QDialog>
-#include <QLineEdit>
 
-#include <algorithm>
 #include <filesystem>
+#include <sstream>
 #include <stdexcept>
 
 namespace avrtazu::test {
@@ -32,20 +28,11 @@ const char* const kDemoHostDocument = "<AVRStudio>"
                                       "<IOView><Shown>1</Shown></IOView>"
                                       "</AVRStudio>";
 
-template <typename T> T& control(QWidget& page, const std::string& name) {
-    T* found = page.findChild<T*>(QString::fromStdString(name));
-    if (found == nullptr) {
-        throw std::runtime_error("no control named " + name);
-    }
-    return *found;
-}
-
 } // namespace
 
 PluginFixture::PluginFixture() {
     Registry::setFile(drive.write("registry.reg", "Windows Registry Editor Version 5.00\r\n"));
     DialogService::install(&dialogs);
-    clearRecords();
     dock.resize(240, 320);
 
     std::string parts;
@@ -68,13 +55,15 @@ PluginFixture::PluginFixture() {
     const Project demo = demoProject();
     writeDocument(&demo);
     plugin = std::make_unique<Zuzozuduvuruva>();
+    clearRecords();
 
     ModalRunner::setHook([this](QDialog& dialog) {
-        if (m_shown >= static_cast<int>(m_passes.size())) {
-            ADD_FAILURE() << "the options sheet opened " << ++m_shown << " times";
+        ++m_shown;
+        if (m_next >= m_passes.size()) {
+            ADD_FAILURE() << "the options sheet opened once more than the test expects";
             throw std::runtime_error("the options sheet opened once too often");
         }
-        return m_passes[static_cast<std::size_t>(m_shown++)](dynamic_cast<Sheet&>(dialog));
+        return m_passes[m_next++](dynamic_cast<Sheet&>(dialog));
     });
 }
 
@@ -110,17 +99,7 @@ void PluginFixture::writeDocument(const Project* project) {
         writer.makeStructure();
         writer.projectToXML(*project);
     }
-}
-
-void PluginFixture::openProject(const Project& project) {
-    writeDocument(&project);
-    ASSERT_EQ(plugin->Init(&works), S_OK);
-    ASSERT_EQ(plugin->HandleEvent(Zuzozuduvuruva::kProjectOpened, Bstr()), S_OK);
-}
-
-void PluginFixture::initWith(const Project& project) {
-    ASSERT_EQ(plugin->Init(&works), S_OK);
-    plugin->project() = project;
+    m_documentSeen = documentText();
 }
 
 void PluginFixture::clearRecords() {
@@ -132,44 +111,61 @@ void PluginFixture::clearRecords() {
     hub->events.clear();
     hub->sourceFileLists.clear();
     dialogs.clear();
+    m_shown = 0;
+    m_documentSeen = documentText();
     std::error_code ignored;
     std::filesystem::remove(drive.linux("make-calls.txt"), ignored);
 }
 
-void PluginFixture::expectSheets(std::vector<Pass> passes) {
-    m_passes = std::move(passes);
-    m_shown = 0;
-}
-
-Strings PluginFixture::logMessages(long level) const {
-    Strings messages;
-    for (const auto& line : hub->logs) {
-        if (line.level == level) {
-            messages.push_back(line.message);
+std::string PluginFixture::seen() {
+    std::ostringstream out;
+    const auto each = [&out](const std::string& what, const auto& list, const auto& line) {
+        for (const auto& item : list) {
+            out << what << ' ' << line(item) << '\n';
+        }
+    };
+    const auto same = [](const std::string& text) { return text; };
+    std::istringstream calls(drive.read("make-calls.txt"));
+    for (std::string call; std::getline(calls, call);) {
+        out << "make " << call << '\n';
+    }
+    for (const auto& log : hub->logs) {
+        if (log.level == 1 || log.level == 2) {
+            out << "log " << log.level << ": " << log.message << '\n';
         }
     }
-    return messages;
-}
-
-bool PluginFixture::logged(long level, const std::string& message) const {
-    const Strings messages = logMessages(level);
-    return std::find(messages.begin(), messages.end(), message) != messages.end();
-}
-
-Strings PluginFixture::messageTexts() const {
-    Strings texts;
-    for (const auto& message : dialogs.messages()) {
-        texts.push_back(message.text);
+    each("event", hub->events,
+         [](const auto& e) { return std::to_string(e.number) + " " + e.text; });
+    each("project files:", hub->sourceFileLists, same);
+    const char* const icons[] = {"plain", "information", "warning", "error", "question"};
+    each("message box,", dialogs.messages(), [&icons](const auto& message) {
+        return icons[static_cast<int>(message.icon)] + (": " + message.text);
+    });
+    each("file dialog:", dialogs.dialogs(), [](const auto& dialog) { return dialog.title; });
+    each("help:", works.helpRequests, same);
+    each("open at line:", works.openedAtLine, [](const auto& o) {
+        return o.path + " " + std::to_string(o.line) + " " + std::to_string(o.flags);
+    });
+    each("open:", works.openedFiles,
+         [](const auto& o) { return o.first + " " + std::to_string(o.second); });
+    each("command state:", works.commandStates,
+         [](const auto& s) { return std::to_string(s.first) + " " + std::to_string(s.second); });
+    each("dock:", works.dockRequests, [](const auto& d) {
+        return d.title + ", " + d.anchor + ", " + d.side + ", " + std::to_string(d.flags) + ", " +
+               std::to_string(d.iconResourceId);
+    });
+    if (works.clearOutputCalls + works.loadObjectFileCalls > 0) {
+        out << "output cleared " << works.clearOutputCalls << ", object file loaded "
+            << works.loadObjectFileCalls << '\n';
     }
-    return texts;
-}
-
-Strings PluginFixture::fullNames(const std::list<SourceFile>& files) {
-    Strings names;
-    for (const SourceFile& file : files) {
-        names.push_back(file.fullName());
+    if (m_shown > 0) {
+        out << "options sheets: " << m_shown << '\n';
     }
-    return names;
+    if (documentText() != m_documentSeen) {
+        out << "document written\n";
+    }
+    clearRecords();
+    return out.str();
 }
 
 void PluginFixture::enterProjectFolder(const std::string& relative) {
@@ -177,34 +173,6 @@ void PluginFixture::enterProjectFolder(const std::string& relative) {
         m_startFolder = std::filesystem::current_path().string();
     }
     std::filesystem::current_path(drive.linux(relative));
-}
-
-int PluginFixture::accept(Sheet& sheet) {
-    click(sheet, "okButton");
-    return sheet.result();
-}
-
-int PluginFixture::cancel(Sheet& sheet) {
-    click(sheet, "cancelButton");
-    return sheet.result();
-}
-
-QWidget& PluginFixture::target(Sheet& sheet) {
-    sheet.setActivePage(Sheet::TargetPage);
-    return sheet.targetPage();
-}
-
-QWidget& PluginFixture::general(Sheet& sheet) {
-    sheet.setActivePage(Sheet::GeneralPage);
-    return sheet.generalPage();
-}
-
-void PluginFixture::setText(QWidget& page, const std::string& name, const std::string& value) {
-    control<QLineEdit>(page, name).setText(QString::fromStdString(value));
-}
-
-void PluginFixture::click(QWidget& page, const std::string& name) {
-    control<QAbstractButton>(page, name).click();
 }
 
 } // namespace avrtazu::test

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "services/gui_works.h"
+#include "services/object_registry.h"
+#include "services/plug_in_utility.h"
 #include "services/plugin_hub.h"
 
 #include <cstdint>
@@ -13,14 +15,30 @@
 
 namespace avrtazu::fakes {
 
+// Keeps a recorded call; the call succeeds.
+template <class List, class Item> HRESULT record(List& list, Item item) {
+    list.push_back(std::move(item));
+    return S_OK;
+}
+
+// Hands out an answer unless the call is to fail or there is nowhere to put it.
+template <class Out, class Value>
+HRESULT answer(Out* out, const Value& value, HRESULT result = S_OK) {
+    if (out == nullptr) {
+        return E_POINTER;
+    }
+    if (SUCCEEDED(result)) {
+        *out = value;
+    }
+    return result;
+}
+
 // A hub that records every call in 8-bit text and answers from fields the test fills in.
 class RecordingHub : public IPluginHub {
 public:
     struct LogLine {
         long level;
-        std::string prefix;
-        std::string context;
-        std::string message;
+        std::string prefix, context, message;
     };
     struct Event {
         long number;
@@ -28,21 +46,35 @@ public:
     };
 
     HRESULT GetSharedObject(const Bstr& name, const std::string& interfaceId,
-                            void** object) override;
-    HRESULT SendEvent(long event, const Bstr& text) override;
-    HRESULT Log(long level, const Bstr& prefix, const Bstr& context, const Bstr& message) override;
-    HRESULT SetPartName(const Bstr& part) override;
-    HRESULT GetPartName(Bstr* part) override;
-    HRESULT RegisterPlugin(const Bstr& name, long flags) override;
-    HRESULT GetProjectValue(const Bstr& section, const Bstr& key, Bstr* value) override;
-    HRESULT SetSourceFiles(const Bstr& list) override;
+                            void** object) override {
+        sharedObjectRequests.emplace_back(toNarrow(name), interfaceId);
+        const auto it = sharedObjects.find(toNarrow(name));
+        const bool found = it != sharedObjects.end();
+        return answer(object, found ? it->second : nullptr, found ? S_OK : E_FAIL);
+    }
+    HRESULT SendEvent(long event, const Bstr& text) override {
+        return record(events, Event{event, toNarrow(text)});
+    }
+    HRESULT Log(long level, const Bstr& prefix, const Bstr& context, const Bstr& message) override {
+        return record(logs, LogLine{level, toNarrow(prefix), toNarrow(context), toNarrow(message)});
+    }
+    HRESULT SetPartName(const Bstr& part) override { return record(partNamesSet, toNarrow(part)); }
+    HRESULT GetPartName(Bstr* part) override { return answer(part, toWide(debugPartName)); }
+    HRESULT RegisterPlugin(const Bstr& name, long flags) override {
+        return record(registrations, std::pair(toNarrow(name), flags));
+    }
+    HRESULT GetProjectValue(const Bstr&, const Bstr&, Bstr* value) override {
+        return answer(value, Bstr());
+    }
+    HRESULT SetSourceFiles(const Bstr& list) override {
+        return record(sourceFileLists, toNarrow(list));
+    }
 
     // Recorded calls.
     std::vector<LogLine> logs;
     std::vector<Event> events;
     std::vector<std::pair<std::string, long>> registrations;
-    std::vector<std::string> partNamesSet;
-    std::vector<std::string> sourceFileLists;
+    std::vector<std::string> partNamesSet, sourceFileLists;
     std::vector<std::pair<std::string, std::string>> sharedObjectRequests;
 
     // Answers: shared objects by name (any interface id), the debugging part. Every project
@@ -59,58 +91,79 @@ public:
         long kind;
     };
     struct DockRequest {
-        std::string title;
-        std::string anchor;
-        std::string side;
-        long flags;
-        long iconResourceId;
+        std::string title, anchor, side;
+        long flags, iconResourceId;
         void* moduleInstance;
     };
     struct OpenedAt {
         std::string path;
-        long line;
-        long flags;
+        long line, flags;
     };
 
-    HRESULT CloseFile(const Bstr& path) override;
-    HRESULT GetActiveFile(Bstr* path) override;
-    HRESULT AddSourceFile(const Bstr& path, long* result) override;
+    HRESULT CloseFile(const Bstr& path) override { return record(closedFiles, toNarrow(path)); }
+    HRESULT GetActiveFile(Bstr* path) override {
+        return answer(path, toWide(activeFile), activeFileResult);
+    }
+    HRESULT AddSourceFile(const Bstr& path, long* result) override {
+        answer(result, 0L);
+        return record(addedSourceFiles, toNarrow(path));
+    }
     HRESULT CreateDockWindow(const Bstr& title, const Bstr& anchor, const Bstr& side, long flags,
                              long iconResourceId, void* moduleInstance,
-                             WindowHandle* window) override;
-    HRESULT GetProjectDirectory(Bstr* path) override;
-    HRESULT GetInitialFileName(Bstr* path) override;
-    HRESULT OpenFileAtLine(const Bstr& path, long line, long flags) override;
-    HRESULT OpenFile(const Bstr& path, long flags) override;
-    HRESULT AddOutputMessage(const Bstr& text, long kind) override;
-    HRESULT GetObjectFileState(std::int16_t* state) override;
-    HRESULT ShowHelp(const Bstr& request) override;
-    HRESULT SetCommandState(long command, long state) override;
-    HRESULT GetStudioDirectory(Bstr* path) override;
-    HRESULT ClearOutput() override;
-    HRESULT LoadObjectFile() override;
-    HRESULT IsFileOpen(const Bstr& path, std::int16_t* open) override;
+                             WindowHandle* window) override {
+        dockRequests.push_back(DockRequest{toNarrow(title), toNarrow(anchor), toNarrow(side), flags,
+                                           iconResourceId, moduleInstance});
+        return answer(window, dockWindow, dockWindowResult);
+    }
+    HRESULT GetProjectDirectory(Bstr* path) override {
+        return answer(path, toWide(projectDirectory));
+    }
+    HRESULT GetInitialFileName(Bstr* path) override {
+        return answer(path, toWide(initialFileName), initialFileNameResult);
+    }
+    HRESULT OpenFileAtLine(const Bstr& path, long line, long flags) override {
+        return record(openedAtLine, OpenedAt{toNarrow(path), line, flags});
+    }
+    HRESULT OpenFile(const Bstr& path, long flags) override {
+        openedFiles.emplace_back(toNarrow(path), flags);
+        if (openFileResult == S_OK) {
+            openInEditor.insert(toNarrow(path));
+        }
+        return openFileResult;
+    }
+    HRESULT AddOutputMessage(const Bstr& text, long kind) override {
+        return record(output, OutputLine{toNarrow(text), kind});
+    }
+    HRESULT GetObjectFileState(std::int16_t* state) override {
+        return answer(state, objectFileState);
+    }
+    HRESULT ShowHelp(const Bstr& request) override {
+        return record(helpRequests, toNarrow(request));
+    }
+    HRESULT SetCommandState(long command, long state) override {
+        return record(commandStates, std::pair(command, state));
+    }
+    HRESULT GetStudioDirectory(Bstr* path) override {
+        return answer(path, toWide(studioDirectory));
+    }
+    HRESULT ClearOutput() override { return ++clearOutputCalls, S_OK; }
+    HRESULT LoadObjectFile() override { return ++loadObjectFileCalls, S_OK; }
+    HRESULT IsFileOpen(const Bstr& path, std::int16_t* open) override {
+        return answer(open, std::int16_t(openInEditor.count(toNarrow(path)) != 0 ? 1 : 0));
+    }
 
     // Recorded calls.
-    std::vector<std::string> closedFiles;
-    std::vector<std::string> addedSourceFiles;
+    std::vector<std::string> closedFiles, addedSourceFiles, helpRequests;
     std::vector<DockRequest> dockRequests;
     std::vector<OpenedAt> openedAtLine;
     std::vector<std::pair<std::string, long>> openedFiles;
     std::vector<OutputLine> output;
-    std::vector<std::string> helpRequests;
     std::vector<std::pair<long, long>> commandStates;
-    int clearOutputCalls = 0;
-    int loadObjectFileCalls = 0;
+    int clearOutputCalls = 0, loadObjectFileCalls = 0;
 
     // Answers. OpenFile fails with openFileResult; GetActiveFile with activeFileResult.
-    std::string activeFile;
-    HRESULT activeFileResult = S_OK;
-    std::string projectDirectory;
-    std::string initialFileName;
-    HRESULT initialFileNameResult = S_OK;
-    std::string studioDirectory;
-    HRESULT openFileResult = S_OK;
+    std::string activeFile, projectDirectory, initialFileName, studioDirectory;
+    HRESULT activeFileResult = S_OK, initialFileNameResult = S_OK, openFileResult = S_OK;
     std::int16_t objectFileState = 0;
     std::set<std::string> openInEditor;
     WindowHandle dockWindow = nullptr;
@@ -122,8 +175,18 @@ public:
 // A null hub leaves the class unregistered, as on a machine without the host.
 class HubInstallation {
 public:
-    explicit HubInstallation(std::shared_ptr<RecordingHub> hub);
-    ~HubInstallation();
+    explicit HubInstallation(std::shared_ptr<RecordingHub> hub) {
+        startClean();
+        if (hub) {
+            ObjectRegistry::instance().registerClass<IPluginHub>(
+                kPluginHubClassId, kPluginHubInterfaceId,
+                [hub, count = m_creations]() -> std::shared_ptr<IPluginHub> {
+                    ++*count;
+                    return hub;
+                });
+        }
+    }
+    ~HubInstallation() { startClean(); }
     HubInstallation(const HubInstallation&) = delete;
     HubInstallation& operator=(const HubInstallation&) = delete;
 
@@ -131,6 +194,11 @@ public:
     int creations() const { return *m_creations; }
 
 private:
+    static void startClean() {
+        PlugInUtility::resetForTesting();
+        PlugInUtility::setToolchainLocator(nullptr);
+        ObjectRegistry::instance().unregisterClass(kPluginHubClassId);
+    }
     std::shared_ptr<int> m_creations = std::make_shared<int>(0);
 };
 

@@ -26,8 +26,6 @@
 #include <vector>
 
 class QComboBox;
-class QListWidget;
-class QTreeWidgetItem;
 
 namespace avrtazu::uitest {
 
@@ -47,11 +45,29 @@ inline void click(const QWidget& parent, const std::string& name) {
 inline std::string text(const QWidget& parent, const std::string& lineEdit) {
     return control<QLineEdit>(parent, lineEdit).text().toStdString();
 }
+inline void type(const QWidget& parent, const std::string& lineEdit, const std::string& text) {
+    control<QLineEdit>(parent, lineEdit).setText(QString::fromLocal8Bit(text));
+}
+// Selects the entry of that text, as a user picking it from the list.
+void choose(const QWidget& parent, const std::string& comboBox, const std::string& entry);
 
-// The entries of a combo box, a list or a tree item, in order.
 Names entries(const QComboBox& list);
-Names entries(const QListWidget& list);
-Names entries(const QTreeWidgetItem* parent);
+// The names of the device table, in its order.
+Names deviceNames();
+
+// What the user sees of every named control below parent, one line each: its text, entries,
+// check mark, and whether it is read-only, disabled or hidden. Long lists show their size only.
+// Only the controls named in only, when it is given; else a window's title first.
+std::string describe(const QWidget& parent, const Names& only = {});
+// Every setting that differs between two states of a project, one line each.
+std::string changes(const Project& before, const Project& after);
+// Adds to project the files and configurations of a fixture file in the golden folder: "source",
+// "header" and "other" lines add a file; "config <name>" starts a configuration, and
+// "<setting> <value>" lines set it (flags 1/0); list lines add an entry to it, or to the
+// active one before any.
+void load(Project& project, const std::string& fixture);
+// The golden file's bytes equal actual; on a mismatch actual is left in the build folder.
+void expectGolden(const std::string& file, const std::string& actual);
 
 // Around each test: a recording hub, recording works (the host only where a test installs
 // them), scripted dialogs, and modal dialogs answered by a hook the test sets.
@@ -63,13 +79,17 @@ protected:
         DialogService::install(nullptr);
     }
 
-    // Log lines of one level (0 information, 1 warning, 2 error, 3 debug): "context|message"
-    // for debug lines, the bare message otherwise.
-    Names logs(long level) const;
-    Names messageTexts() const;
+    // What the test saw, in order. When it is not empty, it must at the end of the test, with the
+    // events not taken yet, equal the golden file <suite>.<test>.txt.
+    std::string seen;
+    void TearDown() override;
 
-    // The next modal dialogs record their class, get text typed into the line edit editName and
-    // the button buttonName (or the button box's OK) clicked, and give their result.
+    // Everything recorded since the last call, one line each: log lines, message boxes, file
+    // dialogs, modal dialogs, files the host opened or closed, help requests, parts set.
+    std::string events();
+
+    // The next modal dialogs get text typed into the line edit editName and the button
+    // buttonName (or the button box's OK) clicked, and give their result.
     void answerDialogs(const std::string& text, const std::string& editName,
                        const std::string& buttonName = "");
     void cancelDialogs();
@@ -80,6 +100,10 @@ protected:
     fakes::RecordingWorks works;
     ScriptedDialogService dialogs;
     Names modalDialogs;
+
+private:
+    std::size_t m_messagesSeen = 0;
+    std::size_t m_dialogsSeen = 0;
 };
 
 // A temporary drive C: with the project "demo" in C:\demo\ (configuration "default").
@@ -99,20 +123,18 @@ protected:
     Project project{"demo", "C:\\demo\\"};
 };
 
-// The project "demo" in C:\work\demo\ with the configurations "default" (active: "demo.o" in
-// "default\", two include folders, one assembler include folder, one library folder),
-// "Release" ("release.o" in "out\", one include folder) and "alpha".
+// The project "demo" in C:\work\demo\ loaded from a fixture file.
 class OptionsTest : public UiTest {
 protected:
     static constexpr const char* kHome = "C:\\work\\demo\\";
 
-    OptionsTest();
+    explicit OptionsTest(const std::string& fixture = "options_project.txt");
 
-    // A sheet whose Target page needs no supported-parts file.
+    // A sheet whose Target page lists the device table without reading a file.
     std::unique_ptr<CProjectPropertiesSheet> makeSheet(Project& edited);
-    std::unique_ptr<CProjectPropertiesSheet> makeSheet() { return makeSheet(project); }
-    // Runs the sheet modally: the user acts on it, then clicks the button.
-    int runSheet(CProjectPropertiesSheet& sheet, const std::function<void()>& user,
+    // Runs a sheet over edited modally: the user acts on it, then clicks the button. Gives the
+    // sheet's result, and adds to seen what changed in edited and what happened.
+    int runSheet(Project& edited, const std::function<void(CProjectPropertiesSheet&)>& user,
                  const std::string& button = "okButton");
 
     Project project{"demo", kHome};

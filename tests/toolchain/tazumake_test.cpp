@@ -1,0 +1,213 @@
+// tazumake: reading Makefiles, bringing targets up to date, and its built-in del.
+
+#include "make/del_command.h"
+#include "make/make_runner.h"
+#include "make/makefile_reader.h"
+#include "platform/golden_file.h"
+#include "platform/temp_drive.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace avrtazu {
+namespace {
+
+using Words = std::vector<std::string>;
+
+Makefile readText(const std::string& text) {
+    Makefile makefile;
+    MakefileReader::read(text, makefile);
+    return makefile;
+}
+
+// The default target and, for each target asked about, its prerequisites and its commands as
+// they run.
+std::string describe(const Makefile& makefile, const Words& targets) {
+    std::string text = "default: " + makefile.defaultTarget() + "\n";
+    for (const std::string& target : targets) {
+        const MakeRule* rule = makefile.rule(target);
+        text += target + (makefile.isPhony(target) ? " (phony)" : "") + (rule ? ":" : " no rule");
+        for (const std::string& prerequisite : rule ? rule->prerequisites : Words{}) {
+            text += " [" + prerequisite + "]";
+        }
+        for (const std::string& command : rule ? rule->commands : Words{}) {
+            text += "\n\t" + makefile.expand(command);
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+// What is read from the demo Makefile (with its CR LF line ends) and from each text is in
+// golden/makefile_rules.txt.
+TEST(MakefileReaderTest, GathersPrerequisitesAndCommands) {
+    std::string seen = "== demo.mk\n" + describe(readText(test::golden("demo.mk")),
+                                                 {"demo", "main.o", "uart.o", "clean"});
+    const struct {
+        const char* name;
+        std::string text;
+        Words targets;
+    } cases[] = {
+        // clang-format off
+        {"drive letter target", "C:\\out\\demo.cof: C:\\src\\a.o b.o\n\tlink\n", {"C:\\out\\demo.cof"}},
+        {"a single letter is no drive", "a:\tb\n\tx\n", {"a"}},
+        {"variables in targets and prerequisites", "T = app\nOBJ = x.o y.o\n$(T): $(OBJ)\n", {"app"}},
+        {"continuation with blank and backslash", "all: a.o \\\n   b.o\n\tcc \\\n  -c\n", {"all"}},
+        {"a folder's backslash continues nothing", "OUT = C:\\out\\\nall: $(OUT)x\n", {"all"}},
+        {"comments and blank lines between commands", "all: x # note\n\tone\n\n# gap\n\ttwo\n", {"all"}},
+        {"inline command", "all: x ; echo hi\n", {"all"}},
+        {"later commands replace earlier ones", "a:\n\tfirst\na: b\n\tsecond\n", {"a"}},
+        {"several targets on one line", "a b: c\n\tdo\n", {"a", "b"}},
+        {"special targets are no default", ".PHONY: clean\nclean:\n\tdel x\nall: clean\n", {"all"}},
+        {"no rules", "A = 1\n", {"A"}},
+        // Errors name the line.
+        {"missing separator", "A = 1\n\njust words\n", {}},
+        {"command before a target", "\tcc -c x.c\n", {}},
+        {"missing target", "A = 1\n: x\n", {}},
+        {"unterminated reference", "all: $(A\n", {}},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        seen += "== " + std::string(c.name) + "\n";
+        try {
+            seen += describe(readText(c.text), c.targets);
+        } catch (const MakefileError& error) {
+            seen += "error in line " + std::to_string(error.line()) + ": " + error.what() + "\n";
+        }
+    }
+    test::expectGolden(seen, "makefile_rules.txt");
+}
+
+TEST(MakefileReaderTest, ExpandsVariables) {
+    const struct {
+        std::string text;
+        std::string expression;
+        std::string expected;
+    } cases[] = {
+        {"A = x", "[$(A)${A}$$]", "[xx$]"},
+        {"A = $(B)\nB = late", "$(A)", "late"},
+        {"B = early\nA := $(B)\nB = late", "$(A)", "early"},
+        {"A = one\nA += two", "$(A)", "one two"},
+        {"A = one\nA ?= two\nB ?= three", "$(A) $(B)", "one three"},
+        {"N = B\nB = found", "$($(N))", "found"},
+        {"", "[$(NOT_SET_ANYWHERE_42)]", "[]"},
+        {"F =  -e:0x4000 -DX=1", "$(F)", "-e:0x4000 -DX=1"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(readText(c.text).expand(c.expression), c.expected) << c.text;
+    }
+    const RuleContext context{"dir\\main.o", {"main.c", "main.h"}};
+    EXPECT_EQ(readText("").expand("$@ $< [$^] $*", &context),
+              "dir\\main.o main.c [main.c main.h] dir\\main");
+    EXPECT_THROW(readText("A = $(A)x\n").expand("$(A)"), std::runtime_error);
+    Makefile overridden;
+    overridden.overrideVariable("CC", "other");
+    MakefileReader::read("CC = tazuavr\n", overridden);
+    EXPECT_EQ(overridden.expand("$(CC)"), "other");
+}
+
+using Files = std::map<std::string, int>;
+
+// Files with times in whole ticks; commands "touch X" give X the next tick, "fail" fails.
+class FakeActions : public MakeActions {
+public:
+    std::optional<std::filesystem::file_time_type> timeOf(const std::string& name) override {
+        const auto found = files.find(name);
+        if (found == files.end()) {
+            return std::nullopt;
+        }
+        return std::filesystem::file_time_type(std::chrono::seconds(found->second));
+    }
+    int run(const std::string& command) override {
+        log += "  ran: " + command + "\n";
+        if (command.rfind("touch ", 0) == 0) {
+            files[command.substr(6)] = ++clock;
+        }
+        return command.rfind("fail", 0) == 0 ? 3 : 0;
+    }
+    void say(const std::string& line) override { log += line + "\n"; }
+
+    Files files;
+    int clock = 100;
+    std::string log;
+};
+
+// What each run ran and said, and its status, are in golden/make_runs.txt.
+TEST(MakeRunnerTest, RunsExactlyTheOutOfDateRules) {
+    // The shape of the generated Makefile.
+    const char* const project = "CC = touch\ndemo: main.o uart.o\n\t$(CC) demo\n"
+                                "main.o: \nmain.o:\tC:\\src\\main.c\n\t$(CC) main.o\n"
+                                "uart.o: \nuart.o:\tC:\\src\\uart.c\n\t$(CC) uart.o\n"
+                                ".PHONY: clean\nclean:\n\t@del *.o\n";
+    const Files sources{{"C:\\src\\main.c", 1}, {"C:\\src\\uart.c", 1}};
+    Files built = sources;
+    built.insert({{"main.o", 5}, {"uart.o", 5}, {"demo", 9}});
+    Files mainEdited = built;
+    mainEdited["C:\\src\\main.c"] = 7;
+    Files noLinkOutput = built;
+    noLinkOutput.erase("demo");
+    const struct {
+        const char* name;
+        std::string makefile;
+        Files files;
+        std::vector<std::string> goals;
+    } cases[] = {
+        // clang-format off
+        {"fresh build makes everything", project, sources, {}},
+        {"newer source remakes its object and the link", project, mainEdited, {}},
+        {"missing target is remade", project, noLinkOutput, {}},
+        {"goals in order; a phony one always runs, \"@\" keeps it quiet", project, sources, {"uart.o", "clean"}},
+        {"up to date", project, built, {"demo"}},
+        {"a prerequisite as old as its target", "x: x.c\n\ttouch x\n", {{"x", 5}, {"x.c", 5}}, {}},
+        {"a rule without commands", "x:\n", {{"x", 1}}, {}},
+        {"automatic variables", "x.o: x.c x.h\n\t@cc -o $@ $<\n", {{"x.c", 1}, {"x.h", 1}}, {}},
+        {"\"-\" ignores a failure", "all:\n\t-fail first\n\ttouch all\n", {}, {}},
+        {"a circular dependency ends", "a: b\n\ttouch a\nb: a\n\ttouch b\n", {}, {}},
+        // Errors stop with a line holding "Error" and one holding "Stop".
+        {"missing source", project, {{"C:\\src\\uart.c", 1}}, {}},
+        {"unknown goal", project, {}, {"nothing.o"}},
+        {"failed command", "all: a b\na:\n\tfail a\n\tnever\nb:\n\ttouch b\n", {}, {}},
+        {"bad reference in a command", "x:\n\techo $(A\n", {}, {}},
+        {"no targets", "", {}, {}},
+        // clang-format on
+    };
+    std::string seen;
+    for (const auto& c : cases) {
+        Makefile makefile;
+        MakefileReader::read(c.makefile, makefile);
+        FakeActions actions;
+        actions.files = c.files;
+        const int status = MakeRunner(makefile, actions).make(c.goals);
+        seen += "== " + std::string(c.name) + ": " + std::to_string(status) + "\n" + actions.log;
+    }
+    test::expectGolden(seen, "make_runs.txt");
+}
+
+// A folder of build outputs, the current folder while del runs, also as drive Q:.
+TEST(DelCommandTest, DeletesMatchesIgnoringCaseSkipsSwitchesAndMissingFiles) {
+    namespace fs = std::filesystem;
+    test::TempDrive drive('Q');
+    for (const char* name : {"a.o", "B.O", "demo.hex", "demo.cof", "keep.c", "sub/x.o"}) {
+        drive.write(name, "x");
+    }
+    const fs::path previous = fs::current_path();
+    fs::current_path(drive.root());
+    EXPECT_EQ(DelCommand::run(
+                  {"/F", "/Q", "*.o", "*.s", "*.hex", "nothing.*", "Z:\\no\\such\\folder\\*.o"}),
+              3);
+    EXPECT_EQ(DelCommand::run({"Q:\\sub\\*.o", "sub\\none.*"}), 1);
+    fs::current_path(previous);
+    std::set<std::string> left;
+    for (const auto& entry : fs::recursive_directory_iterator(drive.root())) {
+        left.insert(fs::relative(entry.path(), drive.root()).string());
+    }
+    EXPECT_EQ(left, (std::set<std::string>{"demo.cof", "keep.c", "sub"}));
+}
+
+} // namespace
+} // namespace avrtazu
