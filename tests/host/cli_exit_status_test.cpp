@@ -44,27 +44,9 @@ std::string project(const test::TempFolder& folder, const std::string& makefile,
     return folder.write("blink.aps", aps);
 }
 
-// avrtazu on a PATH without the toolchain; a signal is sent once stdout shows "group ".
+// avrtazu on a PATH without the toolchain.
 test::AvrtazuRun run(const std::string& folder, const QStringList& arguments, int signal = 0) {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove("TAZU_REGISTRY");
-    environment.remove("TAZU_DRIVES");
-    environment.insert("PATH", "/usr/bin:/bin");
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(QString::fromStdString(folder));
-    process.start(AVRTAZU_EXECUTABLE, arguments);
-    std::string out;
-    for (int i = 0; signal != 0 && out.find("group ") == std::string::npos && i < 300; ++i) {
-        process.waitForReadyRead(200);
-        out += process.readAllStandardOutput().toStdString();
-    }
-    if (signal != 0) {
-        ::kill(static_cast<pid_t>(process.processId()), signal);
-    }
-    EXPECT_TRUE(process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit);
-    out += process.readAllStandardOutput().toStdString();
-    return {process.exitCode(), out, process.readAllStandardError().toStdString()};
+    return test::avrtazu(folder, arguments, "/usr/bin:/bin", signal);
 }
 
 TEST(CliExitStatusTest, OnlyARealSuccessExitsZero) {
