@@ -1,7 +1,7 @@
 #include "build/build_driver.h"
 #include "build/build_tree_view.h"
 
-#include "build/golden.h"
+#include "golden.h"
 #include "model/configuration.h"
 #include "model/project.h"
 #include "platform/registry.h"

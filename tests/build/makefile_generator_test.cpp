@@ -1,7 +1,7 @@
 #include "build/makefile_generator.h"
 #include "build/makefile_numbers.h"
 
-#include "build/golden.h"
+#include "golden.h"
 #include "model/configuration.h"
 #include "model/project.h"
 #include "model/source_file.h"

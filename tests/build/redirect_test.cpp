@@ -1,6 +1,6 @@
 #include "build/redirect.h"
 
-#include "build/golden.h"
+#include "golden.h"
 #include "platform/message_pump.h"
 #include "services/fake_host_support.h"
 #include "services/gui_works.h"

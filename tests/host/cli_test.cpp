@@ -50,12 +50,12 @@ std::string parsed(const std::string& line) {
 }
 
 TEST(CliOptionsTest, ParsesEveryCommandLineOrSaysWhatIsWrong) {
-    test::expectEachLine(GOLDEN_DIR "/cli_options.txt", parsed);
+    test::expectEachLine("cli_options.txt", parsed);
 }
 
 // Output lines that make a run fail whatever the plug-in answers.
 TEST(CliWorksTest, KnowsTheFailureLines) {
-    test::expectEachLine(GOLDEN_DIR "/cli_failure_lines.txt", [](const std::string& line) {
+    test::expectEachLine("cli_failure_lines.txt", [](const std::string& line) {
         return std::string(CliWorks::isFailureLine(line) ? "failure" : "-");
     });
 }
@@ -259,7 +259,7 @@ TEST(CliSessionTest, EveryRunTellsItsOutcomeAndLeavesTheFilesAsItSays) {
     }
     EXPECT_FALSE(ModalRunner::unattended());
     EXPECT_EQ(Registry::file().find("my.reg"), std::string::npos);
-    test::expectGolden(GOLDEN_DIR "/cli_session.txt", transcript);
+    test::expectGolden("cli_session.txt", transcript);
 }
 
 } // namespace

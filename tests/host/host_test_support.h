@@ -3,7 +3,7 @@
 // Support for the tests of both hosts, the command line's and the studio's: temporary folders,
 // golden files, a sample project and a stand-in for the compiler plug-in.
 
-#include "plugin/golden_file.h"
+#include "golden.h"
 #include "plugin/registration.h"
 #include "services/gui_plugin.h"
 #include "services/object_registry.h"

@@ -1,6 +1,6 @@
 #include "model/configuration.h"
 
-#include "build/golden.h"
+#include "golden.h"
 #include <gtest/gtest.h>
 
 #include <stdexcept>

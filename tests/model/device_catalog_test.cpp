@@ -1,6 +1,6 @@
 #include "model/device_catalog.h"
 
-#include "build/golden.h"
+#include "golden.h"
 #include "platform/drive_map.h"
 #include "platform/temp_drive.h"
 

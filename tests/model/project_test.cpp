@@ -1,6 +1,6 @@
 #include "model/project.h"
 
-#include "build/golden.h"
+#include "golden.h"
 #include "platform/log_sink.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "model/source_file.h"
 
-#include "build/golden.h"
+#include "golden.h"
 #include "platform/temp_drive.h"
 
 #include <gtest/gtest.h>

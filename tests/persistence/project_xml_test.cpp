@@ -1,7 +1,7 @@
 #include "persistence/project_xml_handler.h"
 #include "persistence/xml_host_support.h"
 
-#include "build/golden.h"
+#include "golden.h"
 #include "services/plugin_hub.h"
 
 #include <gmock/gmock.h>

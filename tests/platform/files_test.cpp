@@ -1,6 +1,6 @@
 // Files: the drive map, file operations and CR LF text files, and the registry file.
 
-#include "golden_file.h"
+#include "golden.h"
 #include "platform/drive_map.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"

@@ -1,7 +1,7 @@
 // Programs: command lines split the Windows way, child processes, the batch-file runner and
 // the opener of documents.
 
-#include "golden_file.h"
+#include "golden.h"
 #include "platform/batch_runner.h"
 #include "platform/child_process.h"
 #include "platform/command_line.h"
@@ -183,7 +183,7 @@ TEST(BatchRunnerTest, RunsABatchFileLineByLine) {
     std::ostringstream out;
     BatchRunner runner(out, out);
     EXPECT_EQ(runner.runFile("C:\\runner.bat", {"a", "\"b c\""}), 9);
-    test::expectGolden(out.str(), "runner.txt");
+    test::expectGolden("runner.txt", out.str());
     EXPECT_EQ(drive.read("bin/record.exe.txt"),
               drive.linux("work/demo/default") + "\nargs:\npath:" + drive.linux("make") + ":" +
                   drive.linux("bin") + ":" + std::getenv("PATH") + "\n");

@@ -213,14 +213,14 @@ TEST_F(PluginFixture, ANewProjectTakesTheHostsStateAndEndsInTheOptionsSheet) {
 // A build-output line's file and line (read as atoi reads it); the numbers of the options sheet
 // (what strtol reads whole); the part of a new project for the debugger's device.
 TEST(PluginRules, LineReferencesNumbersAndDebuggerDevices) {
-    expectEachLine(GOLDEN_DIR "/source_lines.txt", [](const std::string& text) {
+    expectEachLine("source_lines.txt", [](const std::string& text) {
         const std::optional<SourceLineReference> found = SourceLineReference::parse(text);
         return found ? found->fileName + " line " + std::to_string(found->line) : "-";
     });
-    expectEachLine(GOLDEN_DIR "/option_numbers.txt", [](const std::string& text) {
+    expectEachLine("option_numbers.txt", [](const std::string& text) {
         return std::string(OptionsChange::isNumber(text) ? "number" : "-");
     });
-    expectEachLine(GOLDEN_DIR "/debugger_devices.txt", [](const std::string& device) {
+    expectEachLine("debugger_devices.txt", [](const std::string& device) {
         const std::string part = NewProjectSetup::partForDebuggerDevice(device);
         return part + (NewProjectSetup::isSupported(part) ? ", supported" : ", not supported");
     });

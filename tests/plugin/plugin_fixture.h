@@ -2,11 +2,11 @@
 
 #include "services/plug_in_utility.h"
 
+#include "golden.h"
 #include "model/project.h"
 #include "persistence/xml_host_support.h"
 #include "platform/scripted_dialog_service.h"
 #include "platform/temp_drive.h"
-#include "plugin/golden_file.h"
 #include "plugin/zuzozuduvuruva.h"
 #include "services/fake_host_support.h"
 #include "ui/general_property_page.h"
@@ -64,10 +64,6 @@ public:
     // line each (the build output and the log but its warnings and errors left out); then clears
     // the records.
     std::string seen();
-    // Compares text with golden/NAME byte for byte.
-    static void expectGolden(const std::string& name, const std::string& actual) {
-        test::expectGolden(std::string(GOLDEN_DIR) + "/" + name, actual);
-    }
 
     void expectSheets(std::vector<Pass> passes) {
         m_passes = std::move(passes);

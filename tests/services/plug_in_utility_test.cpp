@@ -1,8 +1,8 @@
 #include "services/plug_in_utility.h"
 
+#include "golden.h"
 #include "model/configuration.h"
 #include "model/project.h"
-#include "platform/golden_file.h"
 #include "platform/log_sink.h"
 #include "platform/registry.h"
 #include "services/dependency_scan.h"
@@ -85,7 +85,7 @@ TEST(PlugInUtilityLogTest, LinesReachTheHubOrElseStandardError) {
         EXPECT_EQ(runs, 1) << "discovery runs with or without a hub";
         EXPECT_EQ(utility.hub(), hub.get());
     }
-    test::expectGolden(seen, "log_lines.txt");
+    test::expectGolden("log_lines.txt", seen);
 }
 
 const std::string kUninstallKey =
@@ -144,7 +144,7 @@ TEST_F(PlugInUtilityTest, LocatorTakesLocationsFromTheRegistryAndNamesTheTools) 
         }
     }
     Registry::setFile("");
-    test::expectGolden(seen, "toolchain_locations.txt");
+    test::expectGolden("toolchain_locations.txt", seen);
 }
 
 Lines fullNames(const std::vector<SourceFile>& files) {

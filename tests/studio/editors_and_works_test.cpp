@@ -116,7 +116,7 @@ TEST_F(EditorAreaTest, ClosingDoesWhatTheAnswerSays) {
     for (auto at = text.find(folderPath); at != std::string::npos; at = text.find(folderPath)) {
         text.replace(at, folderPath.size(), "@F");
     }
-    test::expectGolden(GOLDEN_DIR "/editor_close.txt", text);
+    test::expectGolden("editor_close.txt", text);
 }
 
 class StudioWorksTest : public ::testing::Test {

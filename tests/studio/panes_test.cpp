@@ -84,7 +84,7 @@ TEST_F(FileEditorTest, GoToLineMarksTheLineUntilTheTextChanges) {
 
 // The summary lines the status bar shows; the last stays until the next one.
 TEST(OutputPaneTest, TheLastSummaryStaysUntilTheNextOne) {
-    test::expectEachLine(GOLDEN_DIR "/summary_lines.txt", [](const std::string& line) {
+    test::expectEachLine("summary_lines.txt", [](const std::string& line) {
         return std::string(OutputPane::isSummaryLine(QString::fromStdString(line)) ? "summary"
                                                                                    : "-");
     });
@@ -120,7 +120,7 @@ std::string show(const std::string& request) {
 TEST(HelpViewerTest, ShowsEveryTopicThePlugInAsksForAndSaysSoWhenItCannot) {
     HelpViewer shown;
     viewer = &shown;
-    test::expectEachLine(GOLDEN_DIR "/help_requests.txt", show);
+    test::expectEachLine("help_requests.txt", show);
 }
 
 } // namespace

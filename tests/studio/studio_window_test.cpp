@@ -216,7 +216,7 @@ TEST_F(StudioWindowTest, FollowsThePlugInThroughAProjectsLife) {
     EXPECT_TRUE(window->closeProject());
     EXPECT_EQ(test::readFile(main), "// edited\n// again\n// last\nint main;\n");
     step("closed, answering Yes");
-    test::expectGolden(GOLDEN_DIR "/window.txt", transcript);
+    test::expectGolden("window.txt", transcript);
 }
 
 // The setup file the plug-in hands to a host describes the menus this window shows: each

@@ -9,7 +9,7 @@
 #include "avr/switch_parser.h"
 #include "common/command_words.h"
 #include "common/process_runner.h"
-#include "platform/golden_file.h"
+#include "golden.h"
 #include "platform/program_locator.h"
 
 #include <gtest/gtest.h>
@@ -105,7 +105,7 @@ TEST(GccCommandTest, SwitchesBecomeAvrGccArguments) {
           "-o x -F0x100", "-o x -dFRAM:2", "-o x @gone.lk", "-o x @loop.lk"}) {
         add(line, parseLine(line), {});
     }
-    test::expectGolden(seen, "gcc_arguments.txt");
+    test::expectGolden("gcc_arguments.txt", seen);
 }
 
 // The memory areas show in the link arguments and the memory check; the rest here.
@@ -197,7 +197,7 @@ TEST(MemoryCheckTest, ReportsWhatDoesNotFitAndSummarisesEachMemory) {
             seen += line + "\n";
         }
     }
-    test::expectGolden(seen, "memory_check.txt");
+    test::expectGolden("memory_check.txt", seen);
 }
 
 TEST(DeviceTableTest, EveryCatalogueDeviceHasAnMcuThatAvrGccBuilds) {
@@ -289,7 +289,7 @@ TEST(DiagnosticConverterTest, ConvertsEveryLineAndCountsEachMistakeOnce) {
     for (const std::string& line : converter.convertAll(test::golden("gcc_messages.txt"))) {
         converted += line + "\n";
     }
-    test::expectGolden(converted, "gcc_messages_converted.txt");
+    test::expectGolden("gcc_messages_converted.txt", converted);
     EXPECT_TRUE(DiagnosticConverter::isErrorLine("!E C:\\main.c(5): 'y' undeclared"));
     EXPECT_FALSE(DiagnosticConverter::isErrorLine("C:\\main.c(5): note: !E"));
 }

@@ -1,9 +1,9 @@
 // tazumake: reading Makefiles, bringing targets up to date, and its built-in del.
 
+#include "golden.h"
 #include "make/del_command.h"
 #include "make/make_runner.h"
 #include "make/makefile_reader.h"
-#include "platform/golden_file.h"
 #include "platform/temp_drive.h"
 
 #include <gtest/gtest.h>
@@ -80,7 +80,7 @@ TEST(MakefileReaderTest, GathersPrerequisitesAndCommands) {
             seen += "error in line " + std::to_string(error.line()) + ": " + error.what() + "\n";
         }
     }
-    test::expectGolden(seen, "makefile_rules.txt");
+    test::expectGolden("makefile_rules.txt", seen);
 }
 
 TEST(MakefileReaderTest, ExpandsVariables) {
@@ -186,7 +186,7 @@ TEST(MakeRunnerTest, RunsExactlyTheOutOfDateRules) {
         const int status = MakeRunner(makefile, actions).make(c.goals);
         seen += "== " + std::string(c.name) + ": " + std::to_string(status) + "\n" + actions.log;
     }
-    test::expectGolden(seen, "make_runs.txt");
+    test::expectGolden("make_runs.txt", seen);
 }
 
 // A folder of build outputs, the current folder while del runs, also as drive Q:.

@@ -3,9 +3,9 @@
 // each build prints, the files it leaves and the firmware's make-up are in golden files.
 
 #include "avr/elf_sections.h"
+#include "golden.h"
 #include "platform/child_process.h"
 #include "platform/drive_map.h"
-#include "platform/golden_file.h"
 
 #include <gtest/gtest.h>
 
@@ -144,7 +144,7 @@ TEST_F(ToolchainBuildTest, BuildsTheExampleStepByStepAndStopsAtMistakes) {
     seen += build();
     edit(main, {{"uint8_t paused = 0;", "uint8_t paused = 0"}});
     seen += build();
-    test::expectGolden(seen, "build_steps.txt");
+    test::expectGolden("build_steps.txt", seen);
 }
 
 TEST_F(ToolchainBuildTest, BuildsWhatTheSwitchesAskForAndRefusesWhatDoesNotFit) {
@@ -173,7 +173,7 @@ TEST_F(ToolchainBuildTest, BuildsWhatTheSwitchesAskForAndRefusesWhatDoesNotFit) 
         seen += "==== " + std::string(c.name) + "\n" + build();
         seen += firmware();
     }
-    test::expectGolden(seen, "build_variants.txt");
+    test::expectGolden("build_variants.txt", seen);
 }
 
 } // namespace

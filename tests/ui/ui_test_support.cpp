@@ -1,5 +1,7 @@
 #include "ui/ui_test_support.h"
 
+#include "golden.h"
+
 #include "model/device_catalog.h"
 #include "platform/file_system.h"
 #include "ui/target_option_dlg.h"
@@ -13,7 +15,6 @@
 #include <QPushButton>
 
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 
 namespace avrtazu::uitest {
@@ -164,22 +165,11 @@ std::string changes(const Project& before, const Project& after) {
     return out;
 }
 
-void expectGolden(const std::string& file, const std::string& actual) {
-    std::ifstream in(std::string(GOLDEN_DIR) + "/" + file, std::ios::binary);
-    std::ostringstream expected;
-    expected << in.rdbuf();
-    const std::string kept = std::string(ACTUAL_DIR) + "/" + file;
-    EXPECT_EQ(expected.str(), actual) << "golden " << file << "; actual output in " << kept;
-    if (expected.str() != actual) {
-        std::ofstream(kept, std::ios::binary) << actual;
-    }
-}
-
 void UiTest::TearDown() {
     if (!seen.empty()) {
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        expectGolden(std::string(test->test_suite_name()) + "." + test->name() + ".txt",
-                     seen + events());
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        test::expectGolden(std::string(info->test_suite_name()) + "." + info->name() + ".txt",
+                           seen + events());
     }
 }
 
@@ -252,7 +242,7 @@ void load(Project& project, const std::string& fixture) {
         {"source", &Project::addSrcFile},
         {"header", &Project::addHdrFile},
         {"other", &Project::addOtherFile}};
-    std::ifstream in(std::string(GOLDEN_DIR) + "/" + fixture, std::ios::binary);
+    std::istringstream in(test::golden(fixture));
     std::vector<Configuration> read;
     std::string key;
     std::string value;

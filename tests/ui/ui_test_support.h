@@ -66,8 +66,6 @@ std::string changes(const Project& before, const Project& after);
 // "<setting> <value>" lines set it (flags 1/0); list lines add an entry to it, or to the
 // active one before any.
 void load(Project& project, const std::string& fixture);
-// The golden file's bytes equal actual; on a mismatch actual is left in the build folder.
-void expectGolden(const std::string& file, const std::string& actual);
 
 // Around each test: a recording hub, recording works (the host only where a test installs
 // them), scripted dialogs, and modal dialogs answered by a hook the test sets.
