@@ -1,7 +1,7 @@
 // End to end: tazumake with two jobs builds the blink example with the real tools.
 
-#include "build/demo_makefile.h"
 #include "common/process_runner.h"
+#include "golden.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -32,7 +32,7 @@ TEST(MakeJobsBuildTest, KeepsEachCompilesWarningUnderItAndRemakesWhatIncludesAHe
     std::ofstream(demo / "main.c", std::ios::app) << "#include \"led.h\"\nstatic int unused;\n";
     std::ofstream(demo / "uart.c", std::ios::app) << "static int unused;\n";
     std::ofstream(demo / "led.h") << "#define LED 1\n";
-    std::ofstream(demo / "default/Makefile") << test::kDemoMakefile;
+    std::ofstream(demo / "default/Makefile") << test::golden("demo.mk");
     std::ofstream(demo / "default/demo.lk") << "main.o uart.o ";
     const auto make = [&] {
         const ProcessResult result = ProcessRunner::runCaptured(
