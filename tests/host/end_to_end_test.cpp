@@ -44,7 +44,8 @@ TEST(EndToEndTest, EveryCommandOnACopyOfTheExampleAndANewProject) {
     };
     // One source finds the header through the include folder, one through "..".
     const std::string board = write("shared inc/board.h", "#define LEDS 1\n");
-    write("blink demo/main.c", "#include \"../shared inc/board.h\"\n" + readFile(folder + "/main.c"));
+    write("blink demo/main.c",
+          "#include \"../shared inc/board.h\"\n" + readFile(folder + "/main.c"));
     write("blink demo/uart.c", "#include <board.h>\n" + readFile(folder + "/uart.c"));
     std::string project = readFile(aps);
     project.replace(project.find("<INCDIRS />"), 11,
