@@ -8,7 +8,8 @@ file(GLOB AVRTAZU_TOOLCHAIN_SOURCES CONFIGURE_DEPENDS
 list(FILTER AVRTAZU_TOOLCHAIN_SOURCES EXCLUDE REGEX "_main\\.cpp$")
 add_library(avrtazu_toolchain STATIC ${AVRTAZU_TOOLCHAIN_SOURCES})
 target_include_directories(avrtazu_toolchain PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(avrtazu_toolchain PUBLIC avrtazu_platform)
+find_package(Threads REQUIRED)
+target_link_libraries(avrtazu_toolchain PUBLIC avrtazu_platform Threads::Threads)
 
 add_executable(tazumake.exe ${CMAKE_CURRENT_SOURCE_DIR}/make/tazumake_main.cpp)
 add_executable(tazuavr.exe ${CMAKE_CURRENT_SOURCE_DIR}/avr/tazuavr_main.cpp)

@@ -1,3 +1,4 @@
+#include "cli/cli_interrupt.h"
 #include "cli/cli_session.h"
 #include "lib/executable_folder.h"
 #include "plugin/registration.h"
@@ -35,6 +36,9 @@ int main(int argc, char** argv) {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
+    // Ctrl+C or a stop request ends a running tool through the tool runner, not this process
+    // in the middle of writing the project.
+    avrtazu::CliInterrupt::install();
     QApplication application(argc, argv);
     avrtazu::registerPluginClass();
     const std::vector<std::string> arguments(argv + 1, argv + argc);

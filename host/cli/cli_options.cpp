@@ -76,8 +76,10 @@ std::string CliOptions::usage() {
            "  --version              show the version\n"
            "\n"
            "Build output goes to standard output, the log to standard error.\n"
-           "Exit status: 0 success, 1 the command or the build failed, 2 bad usage or a project\n"
-           "file that cannot be read.\n";
+           "Exit status: 0 success, 1 the command or the build failed (an error the compiler\n"
+           "counted, make's Error or Stop, a tool that could not be started, or no output), 2 bad\n"
+           "usage or a project file that cannot be read, 130 or 143 stopped by SIGINT or SIGTERM\n"
+           "(Ctrl+C ends the running tool and everything it started).\n";
 }
 
 std::optional<CliOptions> CliOptions::parse(const std::vector<std::string>& arguments,

@@ -4,11 +4,13 @@
 #include "plugin/zuzozuduvuruva.h"
 
 #include "cli/cli_dialog_service.h"
+#include "cli/cli_interrupt.h"
 #include "cli/cli_works.h"
 #include "lib/current_folder_scope.h"
 #include "lib/host_hub.h"
 #include "lib/project_document.h"
 
+#include "build/redirect.h"
 #include "services/gui_plugin.h"
 #include "services/object_registry.h"
 
@@ -22,6 +24,7 @@
 #include <QDialog>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -60,6 +63,17 @@ bool isDocumentDamage(const std::string& message) {
         message.size() >= missingStart.size() + missingEnd.size() &&
         message.compare(message.size() - missingEnd.size(), missingEnd.size(), missingEnd) == 0;
     return !missingFile && message != "Failed to set up plug-in windows";
+}
+
+std::string signalName(int signal) {
+    switch (signal) {
+    case SIGINT:
+        return "SIGINT";
+    case SIGTERM:
+        return "SIGTERM";
+    default:
+        return "signal " + std::to_string(signal);
+    }
 }
 
 const char* levelLabel(long level) {
@@ -246,7 +260,15 @@ int CliSession::drive(const CliOptions& options) {
     });
     // Nobody answers here: flows that would ask again after a refused answer end instead.
     ModalRunner::setUnattended(true);
-    MessagePump::install([] { QCoreApplication::processEvents(); });
+    MessagePump::install([] {
+        QCoreApplication::processEvents();
+        // The tool runner pumps while its child runs: an interrupt ends the child there.
+        if (CliInterrupt::signal() != 0) {
+            if (CRedirect* running = CRedirect::running()) {
+                running->cancel();
+            }
+        }
+    });
 
     CliWorks works(*m_document, m_studioFolder, m_output, m_messages, m_colour);
     HRESULT created = S_OK;
@@ -278,6 +300,18 @@ int CliSession::drive(const CliOptions& options) {
         plugin->HandleEvent(Zuzozuduvuruva::kProjectOpened, Bstr());
     }
 
+    // Interrupted before the command: nothing ran, so nothing is saved either.
+    if (const int interrupt = CliInterrupt::signal(); interrupt != 0) {
+        note("stopped by " + signalName(interrupt) + " before " +
+             CliOptions::commandWord(options.command) + " ran; " + m_document->path() +
+             (options.command == CliOptions::Command::New ? " was not created"
+                                                          : " was left as it was"));
+        removeMadeFolders();
+        m_phase = Phase::Closing;
+        plugin->Close();
+        return CliInterrupt::exitStatus(interrupt);
+    }
+
     m_phase = Phase::Running;
     works.resetOutputWatch();
     const long result = runCommand(options, *plugin, works);
@@ -290,6 +324,11 @@ int CliSession::drive(const CliOptions& options) {
     }
     if (works.outputReportsFailure()) {
         status = kExitFailure;
+    }
+    // The command has ended its current step; the project is saved as after any other end.
+    if (const int interrupt = CliInterrupt::signal(); interrupt != 0) {
+        note(CliOptions::commandWord(options.command) + " stopped by " + signalName(interrupt));
+        status = CliInterrupt::exitStatus(interrupt);
     }
 
     m_phase = Phase::Saving;
@@ -306,11 +345,7 @@ int CliSession::drive(const CliOptions& options) {
     } else if (options.command == CliOptions::Command::New && status != kExitSuccess) {
         // Half a project helps nobody: nothing is left behind.
         note(m_document->path() + " was not created");
-        // Only empty folders go: whatever else came into them stays.
-        for (const fs::path& folder : m_madeFolders) {
-            std::error_code ignored;
-            fs::remove(folder, ignored);
-        }
+        removeMadeFolders();
     } else {
         std::string error;
         if (!m_document->save(&error)) {
@@ -320,7 +355,20 @@ int CliSession::drive(const CliOptions& options) {
     }
     plugin->Close();
     plugin.reset();
+    // One that came while the project was saved: the file was written whole all the same.
+    if (const int interrupt = CliInterrupt::signal(); interrupt != 0) {
+        status = CliInterrupt::exitStatus(interrupt);
+    }
     return status;
+}
+
+void CliSession::removeMadeFolders() {
+    // Only empty folders go: whatever else came into them stays.
+    for (const fs::path& folder : m_madeFolders) {
+        std::error_code ignored;
+        fs::remove(folder, ignored);
+    }
+    m_madeFolders.clear();
 }
 
 long CliSession::runCommand(const CliOptions& options, IGuiPlugin& plugin, CliWorks& works) {

@@ -19,8 +19,8 @@ class ProjectDocument;
 // One run of avrtazu: loads the project document (or, for new, creates it), drives the plug-in
 // as the IDE would (setup, Init, project opened or new project, the command, save event, Close),
 // saves the document before the plug-in's Close drops the host's sections, and turns what happened
-// into an exit status. Build output goes to `output`; the log, messages and avrtazu's own notes to
-// `messages`.
+// into an exit status: 0 only for real success, 128 + the signal after SIGINT or SIGTERM. Build
+// output goes to `output`; the log, messages and avrtazu's own notes to `messages`.
 class CliSession {
 public:
     static constexpr int kExitSuccess = 0;
@@ -51,6 +51,8 @@ private:
     void onLog(long level, const std::string& prefix, const std::string& context,
                const std::string& message);
     void note(const std::string& text);
+    // Takes back the folders that new made, when they are still empty.
+    void removeMadeFolders();
 
     std::ostream& m_output;
     std::ostream& m_messages;

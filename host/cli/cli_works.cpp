@@ -12,9 +12,40 @@ namespace avrtazu {
 
 namespace {
 
-// What a build, make, clean or compile that went wrong says first on its last line.
-constexpr std::array<std::string_view, 4> kFailureStarts{"Build failed", "Make failed",
-                                                         "Clean failed", "Compile failed"};
+// What a build, make, clean or compile that went wrong says first on its last line, and what
+// the tool runner says when the tool never ran or its output was lost.
+constexpr std::array<std::string_view, 8> kFailureStarts{
+    "Build failed",         "Make failed",         "Clean failed",
+    "Compile failed",       "Error creating pipe", "Error creating process",
+    "PeekNamedPipe fialed", "ReadFile fialed"};
+
+// The batch-file runner's words for a program it could not find or start.
+constexpr std::array<std::string_view, 2> kNotStartedWords{
+    "is not recognized as an internal or external command",
+    "The system cannot execute the specified program"};
+
+bool startsWith(std::string_view text, std::string_view start) {
+    return text.substr(0, start.size()) == start;
+}
+
+bool endsWith(std::string_view text, std::string_view end) {
+    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+// "tazumake: *** [all] Error 2", "tazumake: Makefile:3: *** Error: ...", "tazumake: *** Stop.";
+// a failure the Makefile lets pass ends in "(ignored)".
+bool isMakeFailure(std::string_view line) {
+    if (!startsWith(line, toolchain_contract::kMakeCommand) || endsWith(line, "(ignored)")) {
+        return false;
+    }
+    const std::size_t stars = line.find("*** ");
+    if (stars == std::string_view::npos) {
+        return false;
+    }
+    const std::string_view after = line.substr(stars);
+    return after.find("Error") != std::string_view::npos ||
+           after.find("Stop.") != std::string_view::npos;
+}
 
 const char* colourOf(long kind) {
     switch (kind) {
@@ -53,14 +84,19 @@ CliWorks::~CliWorks() {
 bool CliWorks::isFailureLine(const std::string& line) {
     const std::string_view text(line);
     for (const std::string_view start : kFailureStarts) {
-        if (text.substr(0, start.size()) == start) {
+        if (startsWith(text, start)) {
+            return true;
+        }
+    }
+    for (const std::string_view words : kNotStartedWords) {
+        if (text.find(words) != std::string_view::npos) {
             return true;
         }
     }
     const std::size_t first = text.find_first_not_of(" \t");
     return first != std::string_view::npos &&
-           text.substr(first, toolchain_contract::kErrorMarker.size()) ==
-               toolchain_contract::kErrorMarker;
+           (startsWith(text.substr(first), toolchain_contract::kErrorMarker) ||
+            isMakeFailure(text.substr(first)));
 }
 
 void CliWorks::resetOutputWatch() {
@@ -182,7 +218,10 @@ HRESULT CliWorks::GetStudioDirectory(Bstr* path) {
 }
 
 HRESULT CliWorks::ClearOutput() {
-    // Lines already printed stay; a terminal keeps its history.
+    // Lines already printed stay; a terminal keeps its history. The run is judged, as in the
+    // IDE's output window, by what follows: a rebuild's clean of a project never built before
+    // does not fail the build that comes after it.
+    m_failureSeen = false;
     return S_OK;
 }
 

@@ -38,8 +38,9 @@ public:
     void setActiveFile(const std::string& path) { m_activeFile = path; }
     void setObjectFileState(std::int16_t state) { m_objectFileState = state; }
 
-    // What the build output said since the last reset: a summary of a failed run, or lines
-    // with the compiler's error marker.
+    // What the build output said since the last reset or since the plug-in last cleared it:
+    // a summary of a failed run, a line with the compiler's error marker, make's Error or Stop
+    // line, or the word that a tool could not be started.
     bool outputReportsFailure() const { return m_failureSeen; }
     std::size_t outputLineCount() const { return m_outputLines; }
     void resetOutputWatch();

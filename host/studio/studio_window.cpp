@@ -14,6 +14,7 @@
 #include "studio/studio_commands.h"
 #include "studio/studio_works.h"
 
+#include "build/redirect.h"
 #include "lib/host_hub.h"
 #include "lib/project_document.h"
 #include "platform/dialog_service.h"
@@ -32,7 +33,9 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
+#include <QToolBar>
 #include <QUrl>
 
 #include <algorithm>
@@ -94,6 +97,14 @@ StudioWindow::StudioWindow(const std::string& studioFolder, QWidget* parent)
     // command, project change or close.
     MessagePump::install([this] {
         ++m_pumping;
+        // The tool runner pumps while its child runs: only then is there a build to stop.
+        CRedirect* running = CRedirect::running();
+        if (running != nullptr && m_stopRequested) {
+            running->cancel();
+        }
+        if (m_stopAction != nullptr) {
+            m_stopAction->setEnabled(running != nullptr && !m_stopRequested);
+        }
         QCoreApplication::processEvents();
         --m_pumping;
     });
@@ -231,6 +242,20 @@ void StudioWindow::createMenus() {
         action->setShortcut(QKeySequence(QString::fromLatin1(command.shortcut)));
         m_commandActions[command.id] = action;
     }
+
+    buildMenu->addSeparator();
+    m_stopAction =
+        buildMenu->addAction(style()->standardIcon(QStyle::SP_BrowserStop),
+                             QStringLiteral("&Stop Build"), this, [this] { stopBuild(); });
+    m_stopAction->setObjectName(QStringLiteral("action-stop-build"));
+    // Ctrl+Break: the Break key is Pause with Ctrl held.
+    m_stopAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Pause));
+    m_stopAction->setEnabled(false);
+    QToolBar* buildBar = addToolBar(QStringLiteral("Build"));
+    buildBar->setObjectName(QStringLiteral("toolbar-build"));
+    buildBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    buildBar->addAction(commandAction(0));
+    buildBar->addAction(m_stopAction);
 
     m_showDebugAction = new QAction(QStringLiteral("Show &Debug Messages"), this);
     m_showDebugAction->setCheckable(true);
@@ -509,9 +534,24 @@ void StudioWindow::runCommand(long command) {
     {
         BusyScope busy(*this);
         plugin->ExecuteCommand(command);
+        // A stop ends with the command it stopped.
+        m_stopRequested = false;
     }
     refreshStatus();
     updateTitle();
+}
+
+void StudioWindow::stopBuild() {
+    CRedirect* running = CRedirect::running();
+    if (running == nullptr) {
+        return;
+    }
+    running->cancel();
+    // A command of the plug-in's own window has no end the window sees: only its current run
+    // stops.
+    m_stopRequested = m_busy > 0;
+    m_stopAction->setEnabled(false);
+    statusBar()->showMessage(QStringLiteral("Build stopped."), kStatusMessageTime);
 }
 
 void StudioWindow::dropFiles(const std::vector<std::string>& linuxPaths) {
@@ -613,6 +653,7 @@ void StudioWindow::updateActions() {
         // State 0 disables a command; the plug-in names no other state that would.
         action->setEnabled(open && idle && m_works->commandState(id) != 0);
     }
+    m_stopAction->setEnabled(CRedirect::running() != nullptr && !m_stopRequested);
     // The plug-in's own windows run commands too; not while one runs.
     for (QDockWidget* dock : m_works->docks()) {
         if (QWidget* client = dock->widget()) {

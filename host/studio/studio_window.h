@@ -59,6 +59,9 @@ public:
 
     // Runs a plug-in command as its menu entry does.
     void runCommand(long command);
+    // Build > Stop Build: ends the running tool, and its whole process group, through the tool
+    // runner; later runs of the same menu command stop too (a rebuild's build after its clean).
+    void stopBuild();
     // Hands files (Linux paths) to the project as a drop on the window does.
     void dropFiles(const std::vector<std::string>& linuxPaths);
 
@@ -67,6 +70,8 @@ public:
     bool isBusy() const { return m_busy > 0 || m_pumping > 0; }
     QAction* commandAction(long command) const;
     QAction* fileAction(const char* name) const;
+    // Enabled only while a build runs.
+    QAction* stopBuildAction() const { return m_stopAction; }
 
     EditorArea& editors() const { return *m_editors; }
     OutputPane& output() const { return *m_output; }
@@ -122,6 +127,9 @@ private:
     std::unique_ptr<ProjectSession> m_session;
     std::map<long, QAction*> m_commandActions;
     QAction* m_showDebugAction = nullptr;
+    QAction* m_stopAction = nullptr;
+    // Stop Build was chosen while the current menu command runs.
+    bool m_stopRequested = false;
     QLabel* m_partLabel = nullptr;
     QLabel* m_objectLabel = nullptr;
     QLabel* m_summaryLabel = nullptr;

@@ -51,6 +51,11 @@ std::string makeCommand(const std::string& makefileName, const std::string& targ
     return command + target;
 }
 
+// The folders build.bat names, without blanks where the short form has none.
+std::string shortForm(const std::string& path) {
+    return WinPath::shortPathName(path).value_or(path);
+}
+
 PlugInUtility& utility() {
     return PlugInUtility::instance();
 }
@@ -107,6 +112,9 @@ HRESULT BuildDriver::BuildProject() {
     }
 
     const bool external = m_project.usesExtMakefile();
+    if (!external && refuseBlankNames(CRedirect::kRunBuild)) {
+        return S_OK;
+    }
     if (!external) {
         if (IPluginHub* pluginHub = hub()) {
             pluginHub->SetPartName(toWide(m_project.part()));
@@ -180,6 +188,9 @@ void BuildDriver::makeTarget(const std::string& target) {
     }
     if (IGuiWorks* works = host()) {
         works->ClearOutput();
+    }
+    if (!m_project.usesExtMakefile() && refuseBlankNames(CRedirect::kRunMake)) {
+        return;
     }
     if (m_project.isDirty()) {
         cleanProject();
@@ -308,8 +319,9 @@ std::string BuildDriver::writeBuildBat(const std::string& target) {
     }
     file << "@ECHO OFF\n"
          << "REM ********* THIS IS A MACHINE GENERATED FILE - DO NOT EDIT*********\n"
-         << "PATH=" << m_project.makeLocation() << ";" << m_project.tazuLocation() << ";%PATH%\n"
-         << "pushd " << buildDirectory << "\n"
+         << "PATH=" << shortForm(m_project.makeLocation()) << ";"
+         << shortForm(m_project.tazuLocation()) << ";%PATH%\n"
+         << "pushd " << shortForm(buildDirectory) << "\n"
          << "mode con codepage select=850 > NUL\n"
          << makeCommand(makefileName, target) << "\n";
     if (!file.close()) {
@@ -317,6 +329,23 @@ std::string BuildDriver::writeBuildBat(const std::string& target) {
         return {};
     }
     return buildDirectory;
+}
+
+bool BuildDriver::refuseBlankNames(int runKind) {
+    int refused = 0;
+    for (const SourceFile& file : m_project.srcFiles()) {
+        if (file.name().find_first_of(" \t") != std::string::npos) {
+            output(std::string(contract::kErrorMarker) + " " +
+                       file.absoluteName(m_project.homePath()) +
+                       ": a source file whose name holds a blank cannot be built; rename it",
+                   kOutputError);
+            ++refused;
+        }
+    }
+    if (refused > 0) {
+        output(CRedirect::summary(runKind, refused, 0), kOutputPlain);
+    }
+    return refused > 0;
 }
 
 bool BuildDriver::runBuildBat(const std::string& buildDirectory, int runKind) {

@@ -53,6 +53,10 @@ public:
 private:
     // Creates the output directory when missing; false after reporting that it cannot be made.
     bool ensureOutputDirectory(const std::string& directory);
+    // A Makefile rule cannot name a file whose own name holds a blank (its folder has a
+    // blank-free alias, the name has none): each such source gets an error line, counted in a
+    // failed summary of the run kind, before make runs. True when any was refused.
+    bool refuseBlankNames(int runKind);
     // Runs build.bat of the build directory; true when no error was counted.
     bool runBuildBat(const std::string& buildDirectory, int runKind);
     void output(const std::string& text, long kind);

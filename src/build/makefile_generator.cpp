@@ -44,15 +44,14 @@ void writeSeparated(std::ostream& out, std::string_view flag, std::string_view t
     }
 }
 
-// Relative directories are the project's own; absolute ones stand as typed.
+// Relative directories are the project's own; absolute ones stand as typed. A folder whose
+// path holds blanks is named by its short form, as the sources are.
 void writeDirectories(std::ostream& out, std::string_view flag,
                       const std::vector<std::string>& directories, const std::string& homePath) {
     for (const std::string& directory : directories) {
-        out << flag << '"';
-        if (SourceFile(directory).isRelative()) {
-            out << homePath;
-        }
-        out << directory << "\" ";
+        const std::string path =
+            SourceFile(directory).isRelative() ? homePath + directory : directory;
+        out << flag << '"' << WinPath::shortPathName(path).value_or(path) << "\" ";
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "platform/child_process.h"
 #include "platform/message_pump.h"
+#include "platform/short_name_alias.h"
 #include "platform/system_error_text.h"
 #include "platform/toolchain_contract.h"
 
@@ -12,6 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <string_view>
+#include <utility>
 
 namespace avrtazu {
 
@@ -36,6 +38,23 @@ bool containsAny(const std::string& line, std::initializer_list<std::string_view
                        [&line](std::string_view word) { return contains(line, word); });
 }
 
+CRedirect*& runningRedirect() {
+    static CRedirect* run = nullptr;
+    return run;
+}
+
+// Registers a run as the one in progress for its length, and puts back the one it interrupted.
+class RunningScope {
+public:
+    explicit RunningScope(CRedirect* run) : m_previous(std::exchange(runningRedirect(), run)) {}
+    ~RunningScope() { runningRedirect() = m_previous; }
+    RunningScope(const RunningScope&) = delete;
+    RunningScope& operator=(const RunningScope&) = delete;
+
+private:
+    CRedirect* m_previous;
+};
+
 std::string format(const char* pattern, int first, int second = 0) {
     char buffer[128];
     std::snprintf(buffer, sizeof buffer, pattern, first, second);
@@ -52,6 +71,10 @@ CRedirect::~CRedirect() = default;
 
 void CRedirect::cancel() {
     m_cancel = true;
+}
+
+CRedirect* CRedirect::running() {
+    return runningRedirect();
 }
 
 CRedirect::LineClass CRedirect::classify(const std::string& line) {
@@ -86,6 +109,7 @@ std::string CRedirect::summary(int runKind, int errors, int warnings) {
 }
 
 bool CRedirect::run(int runKind) {
+    const RunningScope registration(this);
     ChildProcess child;
     errno = 0;
     if (!child.start("\"" + m_commandLine + "\"", m_workingDirectory)) {
@@ -232,7 +256,9 @@ void CRedirect::flushPending() {
     }
 }
 
-void CRedirect::sendLine(const std::string& line) {
+void CRedirect::sendLine(const std::string& toolLine) {
+    // The tools name folders by their blank-free aliases; the user knows the real ones.
+    const std::string line = ShortNameAlias::expandAliases(toolLine);
     const LineClass lineClass = classify(line);
     if (lineClass.countsWarning) {
         ++m_warningCount;

@@ -43,6 +43,10 @@ public:
     // terminate the child.
     virtual void cancel();
 
+    // The run in progress, so that a host's stop command or interrupt can cancel it from the
+    // message pump; the innermost one when runs nest through the pump; null when none runs.
+    static CRedirect* running();
+
     int warningCount() const { return m_warningCount; }
     int errorCount() const { return m_errorCount; }
 

@@ -34,8 +34,9 @@ public:
 
     // Bytes waiting in the pipe, without blocking; nullopt when the pipe cannot be looked at.
     std::optional<std::size_t> bytesAvailable() const;
-    // Waits up to the timeout for bytes in the pipe or its end; returns at once when either is
-    // there. False when the pipe cannot be waited on.
+    // Waits up to the timeout for bytes in the pipe or the child's end; returns at once when
+    // either is there, and early when a signal arrives. A pipe that no writer holds any more
+    // does not end the wait while the child still runs. False when the pipe cannot be waited on.
     bool waitForOutput(std::chrono::milliseconds timeout) const;
     // Reads up to max bytes; blocks when nothing is waiting. 0 means every writer has closed
     // the pipe; nullopt is a failed read.
@@ -58,6 +59,8 @@ private:
 
     int pid_ = -1;
     int readFd_ = -1;
+    // Readable once the child has ended; -1 where the system offers none.
+    int pidFd_ = -1;
     bool collected_ = false;
     std::optional<int> exitCode_;
 };

@@ -8,9 +8,11 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <ctime>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -117,6 +119,8 @@ bool ChildProcess::start(const std::string& commandLine,
     }
     pid_ = pid;
     readFd_ = pipeEnds[0];
+    // Closed on exec by itself. Older kernels have none; waits then fall back to sleeping.
+    pidFd_ = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
     collected_ = false;
     exitCode_.reset();
     return true;
@@ -139,16 +143,33 @@ bool ChildProcess::waitForOutput(std::chrono::milliseconds timeout) const {
         errno = EBADF;
         return false;
     }
-    pollfd pipe{readFd_, POLLIN, 0};
-    for (;;) {
-        const int ready = ::poll(&pipe, 1, static_cast<int>(timeout.count()));
-        if (ready >= 0) {
-            return true;
-        }
-        if (errno != EINTR) {
+    const int milliseconds = static_cast<int>(timeout.count());
+    pollfd watched[2] = {{readFd_, POLLIN, 0}, {pidFd_, POLLIN, 0}};
+    const nfds_t count = pidFd_ >= 0 ? 2 : 1;
+    const int ready = ::poll(watched, count, milliseconds);
+    if (ready < 0) {
+        // A signal ends the wait early, so that the caller can act on it.
+        return errno == EINTR;
+    }
+    const bool writersGone = (watched[0].revents & POLLHUP) != 0;
+    const bool outputWaiting = (watched[0].revents & POLLIN) != 0;
+    const bool childEnded = count == 2 && watched[1].revents != 0;
+    if (!writersGone || outputWaiting || childEnded) {
+        return true;
+    }
+    // A pipe without writers stays ready for good: waiting on it again would spin while the
+    // child goes on working. Only the child's end or the timeout ends this wait.
+    if (pidFd_ >= 0) {
+        pollfd child{pidFd_, POLLIN, 0};
+        if (::poll(&child, 1, milliseconds) < 0 && errno != EINTR) {
             return false;
         }
+        return true;
     }
+    timespec pause{static_cast<time_t>(milliseconds / 1000),
+                   static_cast<long>(milliseconds % 1000) * 1000000L};
+    ::nanosleep(&pause, nullptr);
+    return true;
 }
 
 std::optional<std::size_t> ChildProcess::read(char* buffer, std::size_t max) {
@@ -215,6 +236,10 @@ bool ChildProcess::terminate() {
 }
 
 bool ChildProcess::close() {
+    if (pidFd_ >= 0) {
+        ::close(pidFd_);
+        pidFd_ = -1;
+    }
     if (readFd_ < 0) {
         return true;
     }

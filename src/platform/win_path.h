@@ -12,10 +12,13 @@ public:
     static bool isRelative(const std::string& path);
     // PathFileExists: true for an existing file or folder.
     static bool fileExists(const std::string& path);
-    // GetLongPathName: there are no short names here, so an existing path is its own long
-    // form; a missing one has none.
+    // GetLongPathName: a path inside a blank-free alias (see shortPathName) names its real
+    // folder again; any other existing path is its own long form; a missing one has none.
     static std::optional<std::string> longPathName(const std::string& path);
-    // GetShortPathName: likewise, the path itself when it exists.
+    // GetShortPathName: there are no 8.3 names here, so an existing path without blanks is
+    // its own short form. One whose folders hold blanks, which make would split, lies in a
+    // blank-free alias of its folder (a folder is aliased whole); blanks in a file's own name
+    // stay. A missing path has none.
     static std::optional<std::string> shortPathName(const std::string& path);
 };
 

@@ -6,6 +6,7 @@
 #include "model/project.h"
 #include "platform/file_system.h"
 #include "platform/toolchain_contract.h"
+#include "platform/win_path.h"
 
 #include <algorithm>
 #include <optional>
@@ -26,6 +27,11 @@ void takeWord(const std::string& word, const std::string& outputDirectory,
     if (header.isRelative()) {
         // The compiler ran in the output directory, so that is where relative names start.
         header.setFullName(outputDirectory + header.fullName());
+    }
+    // A header found through the blank-free alias of its folder is shown where it really is.
+    const std::optional<std::string> real = WinPath::longPathName(header.fullName());
+    if (real && *real != header.fullName()) {
+        header.setFullName(*real);
     }
     if (std::find(result.begin(), result.end(), header) == result.end()) {
         result.push_back(header);

@@ -6,6 +6,8 @@
 #include "avr/switch_parser.h"
 #include "common/process_runner.h"
 #include "platform/drive_map.h"
+#include "platform/short_name_alias.h"
+#include "platform/win_path.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -27,7 +29,7 @@ std::string windowsPath(const std::string& path) {
         std::error_code error;
         full = fs::current_path(error) / full;
     }
-    return DriveMap::toWindows(full.lexically_normal().string());
+    return DriveMap::toWindows(ShortNameAlias::normalPath(full.string()));
 }
 
 std::optional<std::string> readFile(const std::string& path) {
@@ -163,7 +165,9 @@ bool CompilerDriver::compile(const TazuOptions& options, const std::string& mcu,
             const std::string folder = fs::current_path(fileError).string();
             writeFile("dep/" + stem + ".o.d",
                       DependencyFile::convert(*gccList, folder, [](const std::string& path) {
-                          return DriveMap::toWindows(path);
+                          // make splits at blanks; a header's folder may hold some.
+                          const std::string windows = DriveMap::toWindows(path);
+                          return WinPath::shortPathName(windows).value_or(windows);
                       }));
         }
     }

@@ -1,5 +1,7 @@
 #include "avr/dependency_file.h"
 
+#include "platform/short_name_alias.h"
+
 #include <filesystem>
 #include <vector>
 
@@ -41,7 +43,7 @@ std::string windowsName(const std::string& word, const std::filesystem::path& fo
     if (path.is_relative()) {
         path = folder / path;
     }
-    path = path.lexically_normal();
+    path = ShortNameAlias::normalPath(path.string());
     const std::filesystem::path relative = path.lexically_relative(folder);
     if (!relative.empty() && relative.native().rfind("..", 0) != 0) {
         std::string name = relative.string();

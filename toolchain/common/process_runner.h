@@ -16,8 +16,7 @@ struct ProcessResult {
     std::string failure;
 };
 
-// Runs a program to its end. The toolchain's programs run their children one at a time and
-// wait for each, so nothing here is asynchronous.
+// Runs a program to its end, waiting for it. Several threads may run children at once.
 class ProcessRunner {
 public:
     // The child writes where this process writes.

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,7 +39,9 @@ ProcessResult spawn(const std::string& program, const std::vector<std::string>& 
     std::fflush(stderr);
 
     int pipeEnds[2] = {-1, -1};
-    if (capture && ::pipe(pipeEnds) != 0) {
+    // Close-on-exec, so that a child another thread starts meanwhile does not hold this pipe
+    // open and keep the read below from ending with this child.
+    if (capture && ::pipe2(pipeEnds, O_CLOEXEC) != 0) {
         result.failure = std::strerror(errno);
         return result;
     }

@@ -1,7 +1,14 @@
 #include "make/make_runner.h"
 
+#include "make/dependency_list.h"
+#include "make/job_pool.h"
+#include "make/recipe.h"
+
 #include <algorithm>
-#include <stdexcept>
+#include <functional>
+#include <memory>
+#include <queue>
+#include <set>
 
 namespace avrtazu {
 
@@ -9,10 +16,19 @@ namespace {
 
 const char* const prefix = "tazumake: ";
 
+std::string noRuleMessage(const std::string& target, const std::string& neededBy) {
+    std::string message =
+        std::string(prefix) + "*** Error: No rule to make target '" + target + "'";
+    if (!neededBy.empty()) {
+        message += ", needed by '" + neededBy + "'";
+    }
+    return message + ".";
+}
+
 } // namespace
 
-MakeRunner::MakeRunner(const Makefile& makefile, MakeActions& actions)
-    : makefile_(makefile), actions_(actions) {}
+MakeRunner::MakeRunner(const Makefile& makefile, MakeActions& actions, int jobs)
+    : makefile_(makefile), actions_(actions), jobs_(static_cast<std::size_t>(std::max(jobs, 1))) {}
 
 int MakeRunner::make(const std::vector<std::string>& goals) {
     std::vector<std::string> targets = goals;
@@ -26,7 +42,7 @@ int MakeRunner::make(const std::vector<std::string>& goals) {
         targets.push_back(first);
     }
     for (const std::string& goal : targets) {
-        const Outcome outcome = update(goal, {});
+        const Outcome outcome = makeGoal(goal);
         if (outcome == Outcome::Failed) {
             actions_.say(std::string(prefix) + "*** Stop.");
             return 2;
@@ -43,94 +59,220 @@ int MakeRunner::make(const std::vector<std::string>& goals) {
     return 0;
 }
 
-MakeRunner::Outcome MakeRunner::update(const std::string& target, const std::string& neededBy) {
-    if (const auto known = done_.find(target); known != done_.end()) {
-        return known->second;
+MakeRunner::Outcome MakeRunner::makeGoal(const std::string& goal) {
+    const std::size_t root = nodeFor(goal);
+    if (nodes_[root].state == State::Done) {
+        return nodes_[root].outcome;
     }
-    if (std::find(inProgress_.begin(), inProgress_.end(), target) != inProgress_.end()) {
-        actions_.say(std::string(prefix) + "Circular " + neededBy + " <- " + target +
-                     " dependency dropped.");
-        return Outcome::UpToDate;
-    }
-    const MakeRule* rule = makefile_.rule(target);
-    const auto targetTime = actions_.timeOf(target);
-    if (rule == nullptr) {
-        if (targetTime) {
-            return done_[target] = Outcome::UpToDate;
-        }
-        std::string message =
-            std::string(prefix) + "*** Error: No rule to make target '" + target + "'";
-        if (!neededBy.empty()) {
-            message += ", needed by '" + neededBy + "'";
-        }
-        actions_.say(message + ".");
-        return done_[target] = Outcome::Failed;
-    }
+    nodes_[root].required = true;
+    std::vector<Step> steps = walk(root);
+    return execute(steps, root);
+}
 
-    inProgress_.push_back(target);
-    bool remake = makefile_.isPhony(target) || !targetTime;
+std::size_t MakeRunner::nodeFor(const std::string& name) {
+    const auto [found, isNew] = index_.try_emplace(name, nodes_.size());
+    if (isNew) {
+        nodes_.emplace_back();
+        nodes_.back().name = name;
+        nodes_.back().rule = makefile_.rule(name);
+    }
+    return found->second;
+}
+
+void MakeRunner::addEdges(std::size_t node) {
+    const MakeRule* rule = nodes_[node].rule;
+    if (rule == nullptr) {
+        return;
+    }
+    const std::string name = nodes_[node].name;
+    std::vector<Edge> edges;
     for (const std::string& prerequisite : rule->prerequisites) {
-        const Outcome outcome = update(prerequisite, target);
-        if (outcome == Outcome::Failed) {
-            inProgress_.pop_back();
-            return done_[target] = Outcome::Failed;
+        edges.push_back({nodeFor(prerequisite), EdgeKind::Rule});
+    }
+    const std::string listFile = DependencyList::fileFor(name);
+    if (const auto text = listFile.empty() ? std::nullopt : actions_.readText(listFile)) {
+        std::set<std::string> known(rule->prerequisites.begin(), rule->prerequisites.end());
+        known.insert(name);
+        for (const std::string& file : DependencyList::parse(*text)) {
+            if (known.insert(file).second) {
+                edges.push_back({nodeFor(file), EdgeKind::DependencyList});
+            }
         }
-        if (outcome == Outcome::Remade) {
-            remake = true;
-        } else if (targetTime) {
-            const auto prerequisiteTime = actions_.timeOf(prerequisite);
+    }
+    nodes_[node].edges = std::move(edges);
+}
+
+// Depth first, in the order of the prerequisites, with an explicit stack. The order of the
+// steps is the order a one-job make runs the recipes in.
+std::vector<MakeRunner::Step> MakeRunner::walk(std::size_t root) {
+    struct Frame {
+        std::size_t node;
+        std::size_t next;
+    };
+    std::vector<Step> steps;
+    std::vector<Frame> stack{{root, 0}};
+    nodes_[root].state = State::Visiting;
+    addEdges(root);
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        const std::size_t parent = frame.node;
+        if (frame.next < nodes_[parent].edges.size()) {
+            Edge& edge = nodes_[parent].edges[frame.next++];
+            Node& child = nodes_[edge.node];
+            if (edge.kind == EdgeKind::Rule && !child.required) {
+                child.required = true;
+                child.neededBy = nodes_[parent].name;
+            }
+            if (child.state == State::Unvisited) {
+                child.state = State::Visiting;
+                const std::size_t next = edge.node;
+                stack.push_back({next, 0});
+                addEdges(next);
+            } else if (child.state == State::Visiting) {
+                steps.push_back({0, std::string(prefix) + "Circular " + nodes_[parent].name +
+                                        " <- " + child.name + " dependency dropped."});
+                edge.kind = EdgeKind::Dropped;
+            }
+            continue;
+        }
+        Node& node = nodes_[parent];
+        node.state = State::Walked;
+        node.step = steps.size();
+        node.pending = 0;
+        for (const Edge& edge : node.edges) {
+            if (edge.kind != EdgeKind::Dropped && nodes_[edge.node].state != State::Done) {
+                ++node.pending;
+                nodes_[edge.node].waiters.push_back(parent);
+            }
+        }
+        steps.push_back({parent, {}});
+        stack.pop_back();
+    }
+    return steps;
+}
+
+MakeRunner::Outcome MakeRunner::execute(std::vector<Step>& steps, std::size_t root) {
+    // The lowest ready step goes first, so one job keeps the walk's order exactly.
+    std::priority_queue<std::size_t, std::vector<std::size_t>, std::greater<>> ready;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        if (!steps[i].note.empty() || nodes_[steps[i].node].pending == 0) {
+            ready.push(i);
+        }
+    }
+    std::vector<std::size_t> released;
+    const auto settle = [&](std::size_t node, Outcome outcome) {
+        released.clear();
+        finish(node, outcome, released);
+        for (const std::size_t step : released) {
+            ready.push(step);
+        }
+        return outcome != Outcome::Failed;
+    };
+
+    std::unique_ptr<JobPool> pool;
+    bool failed = false;
+    for (;;) {
+        while (!failed && !ready.empty()) {
+            const Step& step = steps[ready.top()];
+            if (!step.note.empty()) {
+                actions_.say(step.note);
+                ready.pop();
+                continue;
+            }
+            const std::size_t node = step.node;
+            if (jobs_ > 1 && pool && pool->running() >= jobs_) {
+                break;
+            }
+            ready.pop();
+            std::shared_ptr<const Recipe> recipe;
+            const Outcome outcome = decide(node, recipe);
+            if (!recipe) {
+                failed = !settle(node, outcome);
+                continue;
+            }
+            if (jobs_ == 1) {
+                failed = !settle(node, recipe->run(actions_, nullptr) ? Outcome::Remade
+                                                                      : Outcome::Failed);
+                continue;
+            }
+            if (!pool) {
+                pool = std::make_unique<JobPool>();
+            }
+            pool->start(node, [this, recipe](std::string& output) {
+                return recipe->run(actions_, &output);
+            });
+        }
+        if (!pool || pool->running() == 0) {
+            break;
+        }
+        JobPool::Ended ended = pool->waitForOne();
+        if (!ended.output.empty()) {
+            if (ended.output.back() == '\n') {
+                ended.output.pop_back();
+            }
+            actions_.say(ended.output);
+        }
+        const bool succeeded =
+            settle(ended.id, ended.succeeded ? Outcome::Remade : Outcome::Failed);
+        failed = failed || !succeeded;
+    }
+    return failed ? Outcome::Failed : nodes_[root].outcome;
+}
+
+MakeRunner::Outcome MakeRunner::decide(std::size_t index, std::shared_ptr<const Recipe>& recipe) {
+    const Node& node = nodes_[index];
+    const auto targetTime = actions_.timeOf(node.name);
+    if (node.rule == nullptr) {
+        if (targetTime) {
+            return Outcome::UpToDate;
+        }
+        if (node.required) {
+            actions_.say(noRuleMessage(node.name, node.neededBy));
+            return Outcome::Failed;
+        }
+        return Outcome::Missing;
+    }
+    bool remake = makefile_.isPhony(node.name) || !targetTime;
+    for (const Edge& edge : node.edges) {
+        const Node& prerequisite = nodes_[edge.node];
+        if (edge.kind != EdgeKind::Dropped) {
+            if (prerequisite.outcome == Outcome::Missing && edge.kind == EdgeKind::Rule) {
+                // Left missing by an earlier goal's dependency list, asked for by a rule now.
+                actions_.say(noRuleMessage(prerequisite.name, node.name));
+                return Outcome::Failed;
+            }
+            if (prerequisite.outcome != Outcome::UpToDate) {
+                remake = true;
+                continue;
+            }
+        }
+        if (targetTime && !remake) {
+            const auto prerequisiteTime = actions_.timeOf(prerequisite.name);
             if (prerequisiteTime && *prerequisiteTime > *targetTime) {
                 remake = true;
             }
         }
     }
-    inProgress_.pop_back();
     if (!remake) {
-        return done_[target] = Outcome::UpToDate;
+        return Outcome::UpToDate;
     }
-    return done_[target] = runCommands(target, *rule);
-}
-
-MakeRunner::Outcome MakeRunner::runCommands(const std::string& target, const MakeRule& rule) {
-    const RuleContext context{target, rule.prerequisites};
-    for (const std::string& text : rule.commands) {
-        std::string command;
-        try {
-            command = makefile_.expand(text, &context);
-        } catch (const std::runtime_error& error) {
-            actions_.say(std::string(prefix) + "*** [" + target + "] Error: " + error.what());
-            return Outcome::Failed;
-        }
-        bool echo = true;
-        bool ignoreFailure = false;
-        std::size_t start = 0;
-        while (start < command.size() &&
-               (command[start] == '@' || command[start] == '-' || command[start] == '+' ||
-                command[start] == ' ' || command[start] == '\t')) {
-            echo = echo && command[start] != '@';
-            ignoreFailure = ignoreFailure || command[start] == '-';
-            ++start;
-        }
-        command = command.substr(start);
-        if (command.empty()) {
-            continue;
-        }
-        if (echo) {
-            actions_.say(command);
-        }
-        const int status = actions_.run(command);
-        if (status != 0) {
-            const std::string report =
-                std::string(prefix) + "*** [" + target + "] Error " + std::to_string(status);
-            if (ignoreFailure) {
-                actions_.say(report + " (ignored)");
-                continue;
-            }
-            actions_.say(report);
-            return Outcome::Failed;
-        }
+    auto commands = std::make_shared<const Recipe>(makefile_, node.name, *node.rule);
+    if (!commands->empty()) {
+        recipe = std::move(commands);
     }
     return Outcome::Remade;
+}
+
+void MakeRunner::finish(std::size_t index, Outcome outcome, std::vector<std::size_t>& ready) {
+    Node& node = nodes_[index];
+    node.state = State::Done;
+    node.outcome = outcome;
+    for (const std::size_t waiter : node.waiters) {
+        if (--nodes_[waiter].pending == 0) {
+            ready.push_back(nodes_[waiter].step);
+        }
+    }
+    node.waiters.clear();
 }
 
 } // namespace avrtazu

@@ -1,49 +1,81 @@
 #pragma once
 
+#include "make/make_actions.h"
 #include "make/makefile.h"
 
-#include <filesystem>
-#include <map>
-#include <optional>
+#include <cstddef>
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace avrtazu {
 
-// What the make runner does to the world, so that rule selection can be tried without files
-// or programs.
-class MakeActions {
-public:
-    virtual ~MakeActions() = default;
-    // The modification time of a file named in the Makefile; none when it does not exist.
-    virtual std::optional<std::filesystem::file_time_type> timeOf(const std::string& name) = 0;
-    // Runs one command (expanded, without its "@" or "-" prefix); returns its exit status.
-    virtual int run(const std::string& command) = 0;
-    // One line of the make tool's own output.
-    virtual void say(const std::string& line) = 0;
-};
+class Recipe;
 
 // Brings targets up to date: a target is remade when it is phony, when its file is missing,
-// when a prerequisite is newer, or when a prerequisite was remade in this run.
+// when a prerequisite is newer, or when a prerequisite was remade in this run. An object's
+// dependency list (dep\<stem>.o.d) adds the headers it names as prerequisites; one that no
+// longer exists only forces the object to be remade.
+//
+// The prerequisites are walked without recursion, so no Makefile can exhaust the stack. With
+// more than one job, recipes whose prerequisites are done run at once, each on a thread of its
+// own, and each job's output is said whole when it ends; with one job the output streams.
 class MakeRunner {
 public:
-    MakeRunner(const Makefile& makefile, MakeActions& actions);
+    MakeRunner(const Makefile& makefile, MakeActions& actions, int jobs = 1);
 
     // Makes the goals in order (the default target when there are none). Returns 0 when
     // everything is up to date, 2 after an error, which it has reported with a line holding
-    // "Error" and a line holding "Stop".
+    // "Error" and a line holding "Stop". After a failure no new job starts; the running ones
+    // finish first.
     int make(const std::vector<std::string>& goals);
 
 private:
-    enum class Outcome { UpToDate, Remade, Failed };
+    enum class Outcome { UpToDate, Remade, Failed, Missing };
+    enum class State { Unvisited, Visiting, Walked, Done };
+    // Dependency-list edges tolerate a missing file; an edge that closed a circle is dropped
+    // from the order and only its file time counts.
+    enum class EdgeKind { Rule, DependencyList, Dropped };
 
-    Outcome update(const std::string& target, const std::string& neededBy);
-    Outcome runCommands(const std::string& target, const MakeRule& rule);
+    struct Edge {
+        std::size_t node;
+        EdgeKind kind;
+    };
+    struct Node {
+        std::string name;
+        const MakeRule* rule = nullptr;
+        std::vector<Edge> edges;
+        // Nodes that wait for this one, once per edge.
+        std::vector<std::size_t> waiters;
+        std::size_t pending = 0;
+        std::size_t step = 0;
+        State state = State::Unvisited;
+        Outcome outcome = Outcome::UpToDate;
+        // A missing file is an error only when a rule or the command line asks for it.
+        bool required = false;
+        std::string neededBy;
+    };
+    // One step of a goal's order: a node to bring up to date, or a line to say.
+    struct Step {
+        std::size_t node;
+        std::string note;
+    };
+
+    Outcome makeGoal(const std::string& goal);
+    std::size_t nodeFor(const std::string& name);
+    void addEdges(std::size_t node);
+    std::vector<Step> walk(std::size_t root);
+    Outcome execute(std::vector<Step>& steps, std::size_t root);
+    // Outcome of a node whose prerequisites are done; Remade with the recipe when it must run.
+    Outcome decide(std::size_t node, std::shared_ptr<const Recipe>& recipe);
+    void finish(std::size_t node, Outcome outcome, std::vector<std::size_t>& ready);
 
     const Makefile& makefile_;
     MakeActions& actions_;
-    std::map<std::string, Outcome> done_;
-    std::vector<std::string> inProgress_;
+    std::size_t jobs_;
+    std::vector<Node> nodes_;
+    std::unordered_map<std::string, std::size_t> index_;
 };
 
 } // namespace avrtazu

@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <system_error>
 
 namespace avrtazu {
@@ -36,7 +38,24 @@ std::optional<std::filesystem::file_time_type> SystemMakeActions::timeOf(const s
     return time;
 }
 
-int SystemMakeActions::run(const std::string& command) {
+std::optional<std::string> SystemMakeActions::readText(const std::string& name) {
+    std::ifstream file(DriveMap::toLinux(name), std::ios::binary);
+    if (!file) {
+        return std::nullopt;
+    }
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+int SystemMakeActions::run(const std::string& command, std::string* output) {
+    const auto report = [&](const std::string& line) {
+        if (output == nullptr) {
+            say(line);
+        } else {
+            *output += line + '\n';
+        }
+    };
     const std::vector<std::string> words = CommandWords::split(command);
     if (words.empty()) {
         return 0;
@@ -49,20 +68,26 @@ int SystemMakeActions::run(const std::string& command) {
     }
     const std::string program = ProgramLocator::find(words.front(), folders_);
     if (program.empty()) {
-        say("tazumake: " + words.front() + ": No such file or directory");
+        report("tazumake: " + words.front() + ": No such file or directory");
         return 127;
     }
-    const ProcessResult result = ProcessRunner::runPassThrough(program, arguments);
+    // The children stay in this process's group: cancelling a build stops the whole group.
+    const ProcessResult result = output == nullptr
+                                     ? ProcessRunner::runPassThrough(program, arguments)
+                                     : ProcessRunner::runCaptured(program, arguments);
     if (!result.started) {
-        say("tazumake: " + words.front() + ": " + result.failure);
+        report("tazumake: " + words.front() + ": " + result.failure);
         return 127;
+    }
+    if (output != nullptr) {
+        *output += result.output;
     }
     return result.exitCode;
 }
 
-void SystemMakeActions::say(const std::string& line) {
-    std::fputs(line.c_str(), stdout);
-    std::fputc('\n', stdout);
+void SystemMakeActions::say(const std::string& text) {
+    const std::string whole = text + '\n';
+    std::fwrite(whole.data(), 1, whole.size(), stdout);
     std::fflush(stdout);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "make/make_runner.h"
+#include "make/make_actions.h"
 
 #include <string>
 #include <vector>
@@ -9,13 +9,15 @@ namespace avrtazu {
 
 // The make runner's actions on this machine: files through the drive map, commands split into
 // words and started from the search path (the "del" command built in), output on stdout.
+// run() only reads what the constructor set up, so jobs may call it at once.
 class SystemMakeActions : public MakeActions {
 public:
     SystemMakeActions();
 
     std::optional<std::filesystem::file_time_type> timeOf(const std::string& name) override;
-    int run(const std::string& command) override;
-    void say(const std::string& line) override;
+    std::optional<std::string> readText(const std::string& name) override;
+    int run(const std::string& command, std::string* output) override;
+    void say(const std::string& text) override;
 
 private:
     std::vector<std::string> folders_;

@@ -6,11 +6,14 @@
 #include "make/system_make_actions.h"
 #include "platform/drive_map.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -23,9 +26,28 @@ int stop(const std::string& reason) {
 }
 
 void usage() {
-    std::cout << "Usage: tazumake [-f makefile] [-C folder] [NAME=value ...] [target ...]\n"
-                 "Makes the targets of the Makefile in the current folder; without a target,\n"
-                 "the first target of the Makefile.\n";
+    std::cout
+        << "Usage: tazumake [-f makefile] [-C folder] [-j jobs] [NAME=value ...] [target ...]\n"
+           "Makes the targets of the Makefile in the current folder; without a target,\n"
+           "the first target of the Makefile. Runs up to 'jobs' recipes at once (else\n"
+           "TAZU_JOBS, else one per processor core).\n";
+}
+
+// A count of jobs: digits only, at least 1; 0 when the text is not one.
+int jobCount(const std::string& text) {
+    if (text.empty() || text.size() > 4 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
+        return 0;
+    }
+    return std::stoi(text);
+}
+
+int defaultJobs() {
+    const char* variable = std::getenv("TAZU_JOBS");
+    if (const int jobs = variable == nullptr ? 0 : jobCount(variable); jobs > 0) {
+        return jobs;
+    }
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 }
 
 } // namespace
@@ -35,6 +57,7 @@ int main(int argc, char** argv) {
     std::string makefileName = "Makefile";
     std::vector<std::string> goals;
     std::vector<std::pair<std::string, std::string>> overrides;
+    int jobs = 0;
 
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
@@ -51,6 +74,15 @@ int main(int argc, char** argv) {
                 makefileName = value;
             } else if (::chdir(DriveMap::toLinux(value).c_str()) != 0) {
                 return stop("cannot change to folder " + value);
+            }
+        } else if (argument.rfind("-j", 0) == 0) {
+            std::string count = argument.substr(2);
+            if (count.empty() && i + 1 < argc) {
+                count = argv[++i];
+            }
+            jobs = jobCount(count);
+            if (jobs <= 0) {
+                return stop("option -j requires a number of jobs from 1 to 9999");
             }
         } else if (!argument.empty() && argument.front() == '-') {
             return stop("unknown option " + argument);
@@ -81,6 +113,6 @@ int main(int argc, char** argv) {
         return 2;
     }
     SystemMakeActions actions;
-    MakeRunner runner(makefile, actions);
+    MakeRunner runner(makefile, actions, jobs > 0 ? jobs : defaultJobs());
     return runner.make(goals);
 }
