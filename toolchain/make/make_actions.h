@@ -22,6 +22,16 @@ public:
     virtual int run(const std::string& command, std::string* output) = 0;
     // A piece of the make tool's output: one line, or a finished job's lines, printed whole.
     virtual void say(const std::string& text) = 0;
+
+    // One line of the make tool's own about a command: said at once, or, with output, kept in
+    // the job's output with the command's.
+    void report(const std::string& line, std::string* output) {
+        if (output == nullptr) {
+            say(line);
+        } else {
+            *output += line + '\n';
+        }
+    }
 };
 
 } // namespace avrtazu

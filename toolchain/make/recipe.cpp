@@ -38,13 +38,7 @@ Recipe::Recipe(const Makefile& makefile, const std::string& target, const MakeRu
 }
 
 bool Recipe::run(MakeActions& actions, std::string* output) const {
-    const auto say = [&](const std::string& text) {
-        if (output == nullptr) {
-            actions.say(text);
-        } else {
-            *output += text + '\n';
-        }
-    };
+    const auto say = [&](const std::string& text) { actions.report(text, output); };
     for (const Line& line : lines_) {
         if (line.echo) {
             say(line.command);

@@ -49,13 +49,6 @@ std::optional<std::string> SystemMakeActions::readText(const std::string& name) 
 }
 
 int SystemMakeActions::run(const std::string& command, std::string* output) {
-    const auto report = [&](const std::string& line) {
-        if (output == nullptr) {
-            say(line);
-        } else {
-            *output += line + '\n';
-        }
-    };
     const std::vector<std::string> words = CommandWords::split(command);
     if (words.empty()) {
         return 0;
@@ -68,7 +61,7 @@ int SystemMakeActions::run(const std::string& command, std::string* output) {
     }
     const std::string program = ProgramLocator::find(words.front(), folders_);
     if (program.empty()) {
-        report("tazumake: " + words.front() + ": No such file or directory");
+        report("tazumake: " + words.front() + ": No such file or directory", output);
         return 127;
     }
     // The children stay in this process's group: cancelling a build stops the whole group.
@@ -76,7 +69,7 @@ int SystemMakeActions::run(const std::string& command, std::string* output) {
                                      ? ProcessRunner::runPassThrough(program, arguments)
                                      : ProcessRunner::runCaptured(program, arguments);
     if (!result.started) {
-        report("tazumake: " + words.front() + ": " + result.failure);
+        report("tazumake: " + words.front() + ": " + result.failure, output);
         return 127;
     }
     if (output != nullptr) {

@@ -9,9 +9,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
-#include <sstream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -93,26 +92,24 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::ifstream file(DriveMap::toLinux(makefileName), std::ios::binary);
-    if (!file) {
+    SystemMakeActions actions;
+    const std::optional<std::string> text = actions.readText(makefileName);
+    if (!text) {
         return stop("cannot read " + makefileName + ": No such file or directory");
     }
-    std::ostringstream text;
-    text << file.rdbuf();
 
     Makefile makefile;
     for (const auto& [name, value] : overrides) {
         makefile.overrideVariable(name, value);
     }
     try {
-        MakefileReader::read(text.str(), makefile);
+        MakefileReader::read(*text, makefile);
     } catch (const MakefileError& error) {
         std::cout << "tazumake: " << makefileName << ":" << error.line()
                   << ": *** Error: " << error.what() << "." << std::endl;
         std::cout << "tazumake: *** Stop." << std::endl;
         return 2;
     }
-    SystemMakeActions actions;
     MakeRunner runner(makefile, actions, jobs > 0 ? jobs : defaultJobs());
     return runner.make(goals);
 }
