@@ -51,11 +51,6 @@ std::string makeCommand(const std::string& makefileName, const std::string& targ
     return command + target;
 }
 
-// The folders build.bat names, without blanks where the short form has none.
-std::string shortForm(const std::string& path) {
-    return WinPath::shortPathName(path).value_or(path);
-}
-
 PlugInUtility& utility() {
     return PlugInUtility::instance();
 }
@@ -319,9 +314,9 @@ std::string BuildDriver::writeBuildBat(const std::string& target) {
     }
     file << "@ECHO OFF\n"
          << "REM ********* THIS IS A MACHINE GENERATED FILE - DO NOT EDIT*********\n"
-         << "PATH=" << shortForm(m_project.makeLocation()) << ";"
-         << shortForm(m_project.tazuLocation()) << ";%PATH%\n"
-         << "pushd " << shortForm(buildDirectory) << "\n"
+         << "PATH=" << WinPath::shortPathOrSelf(m_project.makeLocation()) << ";"
+         << WinPath::shortPathOrSelf(m_project.tazuLocation()) << ";%PATH%\n"
+         << "pushd " << WinPath::shortPathOrSelf(buildDirectory) << "\n"
          << "mode con codepage select=850 > NUL\n"
          << makeCommand(makefileName, target) << "\n";
     if (!file.close()) {

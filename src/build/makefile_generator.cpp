@@ -51,7 +51,7 @@ void writeDirectories(std::ostream& out, std::string_view flag,
     for (const std::string& directory : directories) {
         const std::string path =
             SourceFile(directory).isRelative() ? homePath + directory : directory;
-        out << flag << '"' << WinPath::shortPathName(path).value_or(path) << "\" ";
+        out << flag << '"' << WinPath::shortPathOrSelf(path) << "\" ";
     }
 }
 
@@ -330,7 +330,7 @@ void writeCompileRules(std::ostream& out, const Project& project) {
             fullPath.insert(0, homePath);
         }
         // A file that is missing has no short form; its full path still names it for make.
-        const std::string sourcePath = WinPath::shortPathName(fullPath).value_or(fullPath);
+        const std::string sourcePath = WinPath::shortPathOrSelf(fullPath);
         const std::string object = objectName(file);
         out << object << ": \n";
         out << object << ":\t" << sourcePath << '\n';

@@ -20,6 +20,8 @@ public:
     // blank-free alias of its folder (a folder is aliased whole); blanks in a file's own name
     // stay. A missing path has none.
     static std::optional<std::string> shortPathName(const std::string& path);
+    // The short form where there is one, else the path as it is: what make is given.
+    static std::string shortPathOrSelf(const std::string& path);
 };
 
 } // namespace avrtazu

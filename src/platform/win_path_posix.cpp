@@ -82,4 +82,8 @@ std::optional<std::string> WinPath::shortPathName(const std::string& path) {
     return shortName;
 }
 
+std::string WinPath::shortPathOrSelf(const std::string& path) {
+    return shortPathName(path).value_or(path);
+}
+
 } // namespace avrtazu

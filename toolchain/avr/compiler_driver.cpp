@@ -166,8 +166,7 @@ bool CompilerDriver::compile(const TazuOptions& options, const std::string& mcu,
             writeFile("dep/" + stem + ".o.d",
                       DependencyFile::convert(*gccList, folder, [](const std::string& path) {
                           // make splits at blanks; a header's folder may hold some.
-                          const std::string windows = DriveMap::toWindows(path);
-                          return WinPath::shortPathName(windows).value_or(windows);
+                          return WinPath::shortPathOrSelf(DriveMap::toWindows(path));
                       }));
         }
     }
