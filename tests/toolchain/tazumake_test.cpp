@@ -87,32 +87,20 @@ TEST(MakefileReaderTest, GathersPrerequisitesAndCommands) {
     test::expectGolden("makefile_rules.txt", seen);
 }
 
-TEST(MakefileReaderTest, ExpandsVariables) {
-    const struct {
-        std::string text;
-        std::string expression;
-        std::string expected;
-    } cases[] = {
-        {"A = x", "[$(A)${A}$$]", "[xx$]"},
-        {"A = $(B)\nB = late", "$(A)", "late"},
-        {"B = early\nA := $(B)\nB = late", "$(A)", "early"},
-        {"A = one\nA += two", "$(A)", "one two"},
-        {"A = one\nA ?= two\nB ?= three", "$(A) $(B)", "one three"},
-        {"N = B\nB = found", "$($(N))", "found"},
-        {"", "[$(NOT_SET_ANYWHERE_42)]", "[]"},
-        {"F =  -e:0x4000 -DX=1", "$(F)", "-e:0x4000 -DX=1"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(readText(c.text).expand(c.expression), c.expected) << c.text;
+// Each line of golden/expansions.txt: Makefile lines (" | " between them), " || ", a text to
+// expand in the context of the target dir\main.o with main.c and main.h, and what it gives.
+std::string expansion(const std::string& input) {
+    const std::size_t split = input.find(" || ");
+    std::string text = input.substr(0, split) + "\n";
+    for (std::size_t at; (at = text.find(" | ")) != std::string::npos;) {
+        text.replace(at, 3, "\n");
     }
     const RuleContext context{"dir\\main.o", {"main.c", "main.h"}};
-    EXPECT_EQ(readText("").expand("$@ $< [$^] $*", &context),
-              "dir\\main.o main.c [main.c main.h] dir\\main");
-    EXPECT_THROW(readText("A = $(A)x\n").expand("$(A)"), std::runtime_error);
-    Makefile overridden;
-    overridden.overrideVariable("CC", "other");
-    MakefileReader::read("CC = tazuavr\n", overridden);
-    EXPECT_EQ(overridden.expand("$(CC)"), "other");
+    return "[" + readText(text).expand(input.substr(split + 4), &context) + "]";
+}
+
+TEST(MakefileReaderTest, ExpandsVariables) {
+    test::expectEachLine("expansions.txt", expansion);
 }
 
 using Files = std::map<std::string, int>;

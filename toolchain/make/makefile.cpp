@@ -7,8 +7,11 @@ namespace avrtazu {
 
 namespace {
 
-// A variable that names itself, directly or not, would never end.
+// A variable that names itself, directly or not, would never end; a name built of names
+// nests as deep as its brackets.
 constexpr int maxExpansionDepth = 64;
+// A variable that doubles itself a few dozen times would fill any memory.
+constexpr std::size_t maxExpansionSize = std::size_t{1} << 18;
 
 std::string joined(const std::vector<std::string>& words) {
     std::string text;
@@ -82,7 +85,9 @@ std::string Makefile::lookup(const std::string& name, const RuleContext* context
 std::string Makefile::expandDepth(const std::string& text, const RuleContext* context,
                                   int depth) const {
     if (depth > maxExpansionDepth) {
-        throw std::runtime_error("Recursive variable references itself (eventually)");
+        throw std::runtime_error("Variable references nest deeper than " +
+                                 std::to_string(maxExpansionDepth) +
+                                 " levels (a variable that references itself?)");
     }
     std::string result;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -109,12 +114,17 @@ std::string Makefile::expandDepth(const std::string& text, const RuleContext* co
             if (end >= text.size()) {
                 throw std::runtime_error("unterminated variable reference");
             }
-            const std::string name = expandDepth(text.substr(i + 2, end - i - 2), context, depth);
+            const std::string name =
+                expandDepth(text.substr(i + 2, end - i - 2), context, depth + 1);
             result += lookup(name, context, depth);
             i = end;
         } else {
             result += lookup(std::string(1, next), context, depth);
             ++i;
+        }
+        if (result.size() > maxExpansionSize) {
+            throw std::runtime_error("Variable expansion longer than " +
+                                     std::to_string(maxExpansionSize) + " bytes");
         }
     }
     return result;

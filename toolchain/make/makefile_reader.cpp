@@ -122,6 +122,25 @@ bool parseAssignment(const std::string& line, Assignment& assignment) {
     return !assignment.name.empty() && assignment.name.find_first_of(" \t") == std::string::npos;
 }
 
+// The ";" of an inline command begins a word: one inside a word is part of a file name
+// (".;touch y.c"), and a name must never turn into a command.
+std::size_t commandSemicolon(const std::string& rest) {
+    for (std::size_t i = rest.find(';'); i != std::string::npos; i = rest.find(';', i + 1)) {
+        if (i == 0 || isBlank(rest[i - 1])) {
+            return i;
+        }
+    }
+    return std::string::npos;
+}
+
+std::string expanded(const Makefile& makefile, const std::string& text, int line) {
+    try {
+        return makefile.expand(text);
+    } catch (const std::runtime_error& error) {
+        throw MakefileError(line, error.what());
+    }
+}
+
 } // namespace
 
 std::size_t MakefileReader::ruleColon(const std::string& line) {
@@ -171,7 +190,7 @@ void MakefileReader::read(const std::string& text, Makefile& makefile) {
         if (parseAssignment(line, assignment)) {
             currentTargets.clear();
             if (assignment.op == ":=") {
-                makefile.setVariable(assignment.name, makefile.expand(assignment.value));
+                makefile.setVariable(assignment.name, expanded(makefile, assignment.value, number));
             } else if (assignment.op == "+=") {
                 const std::string old = makefile.variable(assignment.name);
                 makefile.setVariable(assignment.name,
@@ -194,19 +213,14 @@ void MakefileReader::read(const std::string& text, Makefile& makefile) {
             rest.erase(0, 1);
         }
         std::string inlineCommand;
-        const std::size_t semicolon = rest.find(';');
+        const std::size_t semicolon = commandSemicolon(rest);
         if (semicolon != std::string::npos) {
             inlineCommand = trimmed(rest.substr(semicolon + 1));
             rest = rest.substr(0, semicolon);
         }
-        std::vector<std::string> targets;
-        std::vector<std::string> prerequisites;
-        try {
-            targets = words(makefile.expand(line.substr(0, colon)));
-            prerequisites = words(makefile.expand(rest));
-        } catch (const std::runtime_error& error) {
-            throw MakefileError(number, error.what());
-        }
+        const std::vector<std::string> targets =
+            words(expanded(makefile, line.substr(0, colon), number));
+        const std::vector<std::string> prerequisites = words(expanded(makefile, rest, number));
         if (targets.empty()) {
             throw MakefileError(number, "missing target");
         }

@@ -18,6 +18,8 @@
 
 namespace {
 
+using namespace avrtazu;
+
 int stop(const std::string& reason) {
     std::cout << "tazumake: *** Error: " << reason << std::endl;
     std::cout << "tazumake: *** Stop." << std::endl;
@@ -49,10 +51,7 @@ int defaultJobs() {
     return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    using namespace avrtazu;
+int makeAll(int argc, char** argv) {
     std::string makefileName = "Makefile";
     std::vector<std::string> goals;
     std::vector<std::pair<std::string, std::string>> overrides;
@@ -112,4 +111,17 @@ int main(int argc, char** argv) {
     }
     MakeRunner runner(makefile, actions, jobs > 0 ? jobs : defaultJobs());
     return runner.make(goals);
+}
+
+} // namespace
+
+// Whatever goes wrong ends in one line that says so, never in an abort.
+int main(int argc, char** argv) {
+    try {
+        return makeAll(argc, argv);
+    } catch (const std::exception& error) {
+        return stop(error.what());
+    } catch (...) {
+        return stop("unexpected failure");
+    }
 }
