@@ -17,6 +17,8 @@ namespace {
 
 // Calls nested deeper than this are taken for endless recursion.
 constexpr int maximumCallDepth = 64;
+// Two batch files that call each other twice stay under any depth limit and still never end.
+constexpr int maximumCalls = 10000;
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
@@ -143,7 +145,9 @@ BatchRunner::Flow BatchRunner::runLine(const std::string& rawLine,
     if (echo_ && !silent) {
         echoLine(line);
     }
-    return runCommand(line);
+    const Flow flow = runCommand(line);
+    closeOutput();
+    return flow;
 }
 
 BatchRunner::Flow BatchRunner::runCommand(std::string line) {
@@ -161,10 +165,9 @@ BatchRunner::Flow BatchRunner::runCommand(std::string line) {
     const std::string word = commandWord(line);
     const std::string name = TextCase::lower(word);
     const std::string lowerLine = TextCase::lower(line);
-    std::ofstream file;
 
     if (name == "echo" || lowerLine.rfind("echo.", 0) == 0 || lowerLine.rfind("echo:", 0) == 0) {
-        std::ostream& out = outputFor(redirections, file);
+        std::ostream& out = outputFor(redirections);
         if (name != "echo") {
             // "ECHO." and "ECHO:" print what follows, even nothing.
             out << line.substr(5) << '\n';
@@ -184,7 +187,7 @@ BatchRunner::Flow BatchRunner::runCommand(std::string line) {
     if (name == "path") {
         const std::string rest = trim(afterWord(line, word.size()));
         if (rest.empty() && line.size() == word.size()) {
-            outputFor(redirections, file) << "PATH=" << variable("PATH").value_or("") << '\n';
+            outputFor(redirections) << "PATH=" << variable("PATH").value_or("") << '\n';
         } else {
             setVariable("PATH", rest == ";" ? std::string() : linuxSearchPath(rest));
         }
@@ -194,7 +197,7 @@ BatchRunner::Flow BatchRunner::runCommand(std::string line) {
         const std::string rest = trim(afterWord(line, word.size()));
         const auto equals = rest.find('=');
         if (equals == std::string::npos) {
-            std::ostream& out = outputFor(redirections, file);
+            std::ostream& out = outputFor(redirections);
             bool any = false;
             for (const auto& [key, value] : variables_) {
                 if (TextCase::lower(key).rfind(TextCase::lower(rest), 0) == 0) {
@@ -220,7 +223,7 @@ BatchRunner::Flow BatchRunner::runCommand(std::string line) {
         }
         if (target.empty()) {
             if (name != "pushd") {
-                outputFor(redirections, file) << DriveMap::toWindows(folder_) << '\n';
+                outputFor(redirections) << DriveMap::toWindows(folder_) << '\n';
             }
             return Flow::Next;
         }
@@ -306,10 +309,15 @@ BatchRunner::Flow BatchRunner::runProgram(const std::vector<std::string>& words,
     }
     const std::vector<std::string> arguments(words.begin() + 1, words.end());
     if (ProgramLocator::isBatchFile(program)) {
-        if (callDepth_ >= maximumCallDepth) {
-            err_ << "Batch files call each other too deeply; stopped at " << commandName << ".\n";
+        // Past a limit the whole run ends, with one message.
+        if (callDepth_ >= maximumCallDepth || ++calls_ > maximumCalls) {
+            err_ << (callDepth_ >= maximumCallDepth ? "Batch files call each other too deeply"
+                                                    : "Batch files were called more than " +
+                                                          std::to_string(maximumCalls) + " times")
+                 << "; stopped at " << commandName << ".\n";
             errorLevel_ = 1;
-            return Flow::EndBatch;
+            exitAll_ = true;
+            return Flow::ExitProcess;
         }
         ++callDepth_;
         runFile(program, arguments);
@@ -446,15 +454,29 @@ bool BatchRunner::takeRedirections(std::string& line, std::vector<Redirection>& 
     return true;
 }
 
-std::ostream& BatchRunner::outputFor(const std::vector<Redirection>& redirections,
-                                     std::ofstream& file) {
+std::ostream& BatchRunner::outputFor(const std::vector<Redirection>& redirections) {
     for (const auto& redirection : redirections) {
         if (redirection.fd == 1 && !redirection.target.empty()) {
-            file.open(redirection.target, redirection.append ? std::ios::app : std::ios::trunc);
-            return file;
+            outputTarget_ = redirection.target;
+            output_.open(outputTarget_, redirection.append ? std::ios::app : std::ios::trunc);
+            return output_;
         }
     }
     return out_;
+}
+
+void BatchRunner::closeOutput() {
+    if (outputTarget_.empty()) {
+        return;
+    }
+    // A file that cannot be opened, or a write that does not reach the disk, fails the line.
+    output_.close();
+    if (output_.fail()) {
+        err_ << "Cannot write the file " << DriveMap::toWindows(outputTarget_) << ".\n";
+        errorLevel_ = 1;
+    }
+    output_.clear();
+    outputTarget_.clear();
 }
 
 void BatchRunner::setVariable(const std::string& name, const std::string& value) {

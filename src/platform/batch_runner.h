@@ -59,7 +59,9 @@ private:
     Flow runCommand(std::string line);
     std::string expand(const std::string& line, const std::vector<std::string>& arguments) const;
     bool takeRedirections(std::string& line, std::vector<Redirection>& redirections);
-    std::ostream& outputFor(const std::vector<Redirection>& redirections, std::ofstream& file);
+    // The stream an internal command writes to: this runner's output or the redirection's file.
+    std::ostream& outputFor(const std::vector<Redirection>& redirections);
+    void closeOutput();
     void setVariable(const std::string& name, const std::string& value);
     void echoLine(const std::string& line);
     bool changeFolder(const std::string& windowsFolder);
@@ -81,6 +83,9 @@ private:
     bool echo_ = true;
     int errorLevel_ = 0;
     int callDepth_ = 0;
+    int calls_ = 0;
+    std::ofstream output_;
+    std::string outputTarget_;
     bool exitAll_ = false;
 };
 
