@@ -28,6 +28,11 @@ inline constexpr std::string_view kMakefileName = "Makefile";
 inline constexpr std::string_view kBatchFileName = "build.bat";
 inline constexpr std::string_view kCleanTarget = "clean";
 
+// Addresses and sizes of memory, in the project's settings and in the compiler's switches, are
+// at most this (4 MB, beyond the program memory of any AVR): arithmetic on them cannot
+// overflow, and an output padded up to one stays a few megabytes.
+inline constexpr long kMemoryValueLimit = 0x400000;
+
 // Dependency files: output directory + "dep\" + source stem + ".o.d"; headers in them end in
 // ".h" or ".H".
 inline constexpr std::string_view kDependencyFolder = "dep";

@@ -1,14 +1,22 @@
 #include "avr/switch_parser.h"
 
 #include "common/command_words.h"
+#include "platform/toolchain_contract.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <regex>
 
 namespace avrtazu {
 
 namespace {
+
+// "@" list files may name others, eight deep and this many in all: a list naming itself many
+// times must not fan out into millions of reads.
+constexpr int maxListDepth = 8;
+constexpr int maxListFiles = 1000;
 
 bool startsWith(const std::string& text, const std::string& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
@@ -45,6 +53,21 @@ private:
         return value;
     }
 
+    // An address or size of memory, refused beyond what any AVR could have.
+    std::optional<long> memoryValue(const std::string& argument, std::optional<long> value) {
+        if (value && *value > toolchain_contract::kMemoryValueLimit) {
+            char limit[24];
+            std::snprintf(limit, sizeof limit, "%#lx", toolchain_contract::kMemoryValueLimit);
+            error("memory value out of range in switch " + argument + " (at most " + limit + ")");
+            return std::nullopt;
+        }
+        return value;
+    }
+
+    std::optional<long> memoryValueOf(const std::string& argument, const std::string& prefix) {
+        return memoryValue(argument, numberOf(argument, prefix));
+    }
+
     std::optional<MemoryArea> areaOf(const std::string& argument, const std::string& prefix) {
         const std::string text = argument.substr(prefix.size());
         const std::size_t dot = text.find('.');
@@ -66,6 +89,9 @@ private:
                 error("invalid end address in switch " + argument);
                 return std::nullopt;
             }
+        }
+        if (!memoryValue(argument, std::max(area.start, area.end.value_or(0)))) {
+            return std::nullopt;
         }
         return area;
     }
@@ -92,8 +118,15 @@ private:
 
     void parseListFile(const std::string& argument, int listDepth) {
         const std::string name = argument.substr(1);
-        if (listDepth > 8) {
-            error("list file " + name + " names itself");
+        // Past a limit the run has failed: one message, and no list file is read any more.
+        if (listsStopped_) {
+            return;
+        }
+        if (listDepth > maxListDepth || ++listFiles_ > maxListFiles) {
+            error(listDepth > maxListDepth ? "list file " + name + " names itself"
+                                           : "more than " + std::to_string(maxListFiles) +
+                                                 " list files; stopped at " + name);
+            listsStopped_ = true;
             return;
         }
         const auto text = readListFile_(name);
@@ -134,7 +167,7 @@ private:
         } else if (a == "-e") {
             options_.extensions = true;
         } else if (startsWith(a, "-e:")) {
-            options_.programEnd = numberOf(a, "-e:");
+            options_.programEnd = memoryValueOf(a, "-e:");
         } else if (a == "-A") {
             ++options_.strictness;
         } else if (a == "-g") {
@@ -176,9 +209,9 @@ private:
         } else if (startsWith(a, "-beeprom:")) {
             options_.eeprom = areaOf(a, "-beeprom:");
         } else if (startsWith(a, "-dram_end:")) {
-            options_.ramEnd = numberOf(a, "-dram_end:");
+            options_.ramEnd = memoryValueOf(a, "-dram_end:");
         } else if (startsWith(a, "-dhwstk_size:")) {
-            options_.returnStackSize = numberOf(a, "-dhwstk_size:");
+            options_.returnStackSize = memoryValueOf(a, "-dhwstk_size:");
         } else if (startsWith(a, "-dFRAM:")) {
             const auto value = numberOf(a, "-dFRAM:");
             if (value && *value != 0 && *value != 1) {
@@ -211,6 +244,8 @@ private:
 
     TazuOptions& options_;
     const SwitchParser::ListFileReader& readListFile_;
+    int listFiles_ = 0;
+    bool listsStopped_ = false;
 };
 
 } // namespace

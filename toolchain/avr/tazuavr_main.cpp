@@ -6,12 +6,15 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <string>
 #include <vector>
 
-int main(int argc, char** argv) {
-    using namespace avrtazu;
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+namespace {
+
+using namespace avrtazu;
+
+int compileOrLink(const std::vector<std::string>& arguments) {
     if (arguments.empty() || arguments.front() == "--help" || arguments.front() == "/?") {
         std::puts("Usage: tazuavr -c [switches] source...      compile to objects\n"
                   "       tazuavr -o base [switches] objects   link base.cof, base.hex,\n"
@@ -39,4 +42,18 @@ int main(int argc, char** argv) {
     }
     CompilerDriver driver(tools);
     return driver.run(arguments);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Whatever goes wrong ends in one error line the build counts, never in an abort.
+    try {
+        return compileOrLink(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::exception& error) {
+        std::printf("!E tazuavr: %s\n", error.what());
+    } catch (...) {
+        std::puts("!E tazuavr: unexpected failure");
+    }
+    return 1;
 }
