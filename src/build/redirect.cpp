@@ -25,6 +25,8 @@ namespace {
 constexpr std::size_t kReadBufferSize = 8192;
 constexpr std::size_t kReadLimit = kReadBufferSize - 1;
 
+// A tool that never ends a line must not fill memory: its text goes on in lines this long.
+constexpr std::size_t kLineLimit = 64 * 1024;
 constexpr std::string_view kPausePrompt = "Press any key to continue . . .";
 constexpr std::string_view kCancelledText =
     "\r\nCancelled.\r\n\r\nProcess terminated successfully.\r\n";
@@ -245,6 +247,10 @@ void CRedirect::splitLines(const std::string& text) {
             m_pending.clear();
         } else {
             m_pending += c;
+            if (m_pending.size() >= kLineLimit) {
+                sendLine(m_pending);
+                m_pending.clear();
+            }
         }
     }
 }

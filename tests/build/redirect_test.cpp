@@ -83,16 +83,20 @@ TEST_F(RedirectTest, OutputArrivesLineByLineWithKindsCountsAndSummary) {
 }
 
 TEST_F(RedirectTest, ChildThatWritesMuchAndEndsAtOnceLosesNothing) {
-    // More than a pipe holds, and a long line that spans several reads.
+    // More than a pipe holds, a long line that spans several reads, and text without line
+    // ends, which goes on in pieces of 64 KB.
     const std::string longLine(20000, 'x');
-    CRedirect redirect(script("seq 1 30000\necho " + longLine + "\nprintf tail\n"), &works);
+    CRedirect redirect(script("seq 1 30000\necho " + longLine +
+                              "\nhead -c 150000 /dev/zero | tr '\\0' y\nprintf tail\n"),
+                       &works);
     EXPECT_TRUE(redirect.run(CRedirect::kRunBuild));
-    ASSERT_EQ(works.output.size(), 30003u);
+    ASSERT_EQ(works.output.size(), 30005u);
     for (int i = 0; i < 30000; ++i) {
         ASSERT_EQ(works.output[i].text, std::to_string(i + 1));
     }
     EXPECT_EQ(works.output[30000].text, longLine);
-    EXPECT_EQ(works.output[30001].text, "tail");
+    EXPECT_EQ(works.output[30002].text, std::string(65536, 'y'));
+    EXPECT_EQ(works.output[30003].text, std::string(150000 - 2 * 65536, 'y') + "tail");
 }
 
 TEST_F(RedirectTest, MessageQueueIsPumpedWhileTheChildRuns) {
