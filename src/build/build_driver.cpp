@@ -1,5 +1,6 @@
 #include "build/build_driver.h"
 
+#include "build/build_input_check.h"
 #include "build/build_tree_view.h"
 #include "build/makefile_generator.h"
 #include "build/redirect.h"
@@ -21,6 +22,7 @@
 #include <ctime>
 #include <exception>
 #include <optional>
+#include <vector>
 
 namespace avrtazu {
 
@@ -107,7 +109,7 @@ HRESULT BuildDriver::BuildProject() {
     }
 
     const bool external = m_project.usesExtMakefile();
-    if (!external && refuseBlankNames(CRedirect::kRunBuild)) {
+    if (refuseUnsafeInput(CRedirect::kRunBuild)) {
         return S_OK;
     }
     if (!external) {
@@ -164,6 +166,9 @@ HRESULT BuildDriver::cleanProject() {
         output("Clean failed... No make/compiler defined.", kOutputError);
         return E_FAIL;
     }
+    if (refuseUnsafeInput(CRedirect::kRunClean)) {
+        return S_OK;
+    }
     const std::string buildDirectory = writeBuildBat(std::string(contract::kCleanTarget));
     if (buildDirectory.empty()) {
         return E_FAIL;
@@ -184,7 +189,7 @@ void BuildDriver::makeTarget(const std::string& target) {
     if (IGuiWorks* works = host()) {
         works->ClearOutput();
     }
-    if (!m_project.usesExtMakefile() && refuseBlankNames(CRedirect::kRunMake)) {
+    if (refuseUnsafeInput(CRedirect::kRunMake)) {
         return;
     }
     if (m_project.isDirty()) {
@@ -326,18 +331,13 @@ std::string BuildDriver::writeBuildBat(const std::string& target) {
     return buildDirectory;
 }
 
-bool BuildDriver::refuseBlankNames(int runKind) {
-    int refused = 0;
-    for (const SourceFile& file : m_project.srcFiles()) {
-        if (file.name().find_first_of(" \t") != std::string::npos) {
-            output(std::string(contract::kErrorMarker) + " " +
-                       file.absoluteName(m_project.homePath()) +
-                       ": a source file whose name holds a blank cannot be built; rename it",
-                   kOutputError);
-            ++refused;
-        }
+bool BuildDriver::refuseUnsafeInput(int runKind) {
+    const std::vector<std::string> findings = BuildInputCheck::findings(m_project);
+    for (const std::string& finding : findings) {
+        output(std::string(contract::kErrorMarker) + " " + finding, kOutputError);
     }
-    if (refused > 0) {
+    const int refused = static_cast<int>(findings.size());
+    if (refused > 0 && runKind != CRedirect::kRunClean) {
         output(CRedirect::summary(runKind, refused, 0), kOutputPlain);
     }
     return refused > 0;

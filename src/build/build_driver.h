@@ -53,10 +53,11 @@ public:
 private:
     // Creates the output directory when missing; false after reporting that it cannot be made.
     bool ensureOutputDirectory(const std::string& directory);
-    // A Makefile rule cannot name a file whose own name holds a blank (its folder has a
-    // blank-free alias, the name has none): each such source gets an error line, counted in a
-    // failed summary of the run kind, before make runs. True when any was refused.
-    bool refuseBlankNames(int runKind);
+    // A name or setting that cannot be written safely into the Makefile or build.bat (see
+    // BuildInputCheck; a source whose own name holds a blank among them: its folder has a
+    // blank-free alias, the name has none) gets an error line, counted in a failed summary of
+    // the run kind, before anything is written or run. True when any was refused.
+    bool refuseUnsafeInput(int runKind);
     // Runs build.bat of the build directory; true when no error was counted.
     bool runBuildBat(const std::string& buildDirectory, int runKind);
     void output(const std::string& text, long kind);
