@@ -17,8 +17,19 @@ namespace {
 constexpr const char* kMachineRoot = "HKEY_LOCAL_MACHINE\\";
 
 // A registry value as the fixed buffer reads it: the text and its terminating zero must fit.
-std::optional<std::string> fittingValue(const RegistryValue& value) {
-    if (!value.ok() || value.value.size() + 1 > contract::kRegistryValueLimit) {
+// One that does not leaves the toolchain unfound; a warning says why, or the build would end
+// in a tool that "is not recognized" with no word of the reason.
+std::optional<std::string> fittingValue(PlugInUtility& utility, const RegistryValue& value,
+                                        std::string_view name) {
+    if (!value.ok()) {
+        return std::nullopt;
+    }
+    if (value.value.size() + 1 > contract::kRegistryValueLimit) {
+        utility.logWarning("The registry value " + std::string(name) + " is " +
+                           std::to_string(value.value.size()) +
+                           " bytes long; the toolchain search reads values of at most " +
+                           std::to_string(contract::kRegistryValueLimit - 1) +
+                           " bytes, so the installed toolchain was not found");
         return std::nullopt;
     }
     return value.value;
@@ -63,7 +74,8 @@ void ToolchainLocator::locate(PlugInUtility& utility) {
     const bool uninstallKeyOpens =
         uninstall.status == RegistryStatus::Ok || uninstall.status == RegistryStatus::ValueNotFound;
     if (uninstallKeyOpens) {
-        const std::optional<std::string> command = fittingValue(uninstall);
+        const std::optional<std::string> command =
+            fittingValue(utility, uninstall, contract::kUninstallValue);
         if (!command) {
             return;
         }
@@ -76,8 +88,10 @@ void ToolchainLocator::locate(PlugInUtility& utility) {
         fill(utility, root);
     } else {
         const std::optional<std::string> directory =
-            fittingValue(Registry::readString(kMachineRoot + std::string(contract::kSoftwareKey),
-                                              std::string(contract::kInstallDirValue)));
+            fittingValue(utility,
+                         Registry::readString(kMachineRoot + std::string(contract::kSoftwareKey),
+                                              std::string(contract::kInstallDirValue)),
+                         contract::kInstallDirValue);
         if (!directory) {
             return;
         }

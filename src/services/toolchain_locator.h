@@ -11,8 +11,9 @@ class PlugInUtility;
 class ToolchainLocator {
 public:
     // Reads the uninstaller's command, else the install directory under "Software"; a missing
-    // key or value, or one longer than the registry buffer, leaves the locations as they were
-    // and logs nothing. After a find, logs at the debug level whether each tool exists.
+    // key or value leaves the locations as they were and logs nothing, a value longer than the
+    // registry buffer leaves them too, with a warning that says so. After a find, logs at the
+    // debug level whether each tool exists.
     static void locate(PlugInUtility& utility);
 
     // The install root named by an uninstall command: the folder of its last absolute path,
