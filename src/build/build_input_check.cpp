@@ -17,7 +17,9 @@ namespace {
 
 // Beside the control characters, which break a line anywhere, what each place cannot hold.
 constexpr std::string_view kRuleWord = ";#$=\""; // a target or prerequisite of a rule line
-constexpr std::string_view kMakeValue = "#$";    // a variable's value or a command
+// A source: its path is a rule's prerequisite, its object a target that build.bat may name.
+constexpr std::string_view kSource = ";#$=\"<>|%";
+constexpr std::string_view kMakeValue = "#$"; // a variable's value or a command
 constexpr std::string_view kQuotedFolder = "#$\"";
 constexpr std::string_view kBatchLine = "<>|%\"";
 constexpr std::string_view kBatchPath = "<>|%\";"; // an entry of PATH
@@ -88,7 +90,7 @@ bool beyondMemory(std::int32_t value) {
 class Findings {
 public:
     void source(const std::string& path, const std::string& name) {
-        const auto c = unsafeCharacter(path, kRuleWord);
+        const auto c = unsafeCharacter(path, kSource);
         const auto blank = unsafeCharacter(name, " ");
         if (c || blank) {
             list.push_back(shown(path) + ": a source file whose name holds " +
