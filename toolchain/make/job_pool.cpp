@@ -1,5 +1,7 @@
 #include "make/job_pool.h"
 
+#include <exception>
+#include <string>
 #include <utility>
 
 namespace avrtazu {
@@ -14,7 +16,15 @@ void JobPool::start(std::size_t id, Work work) {
     threads_.emplace(id, std::thread([this, id, work = std::move(work)] {
                          Ended result;
                          result.id = id;
-                         result.succeeded = work(result.output);
+                         try {
+                             result.succeeded = work(result.output);
+                         } catch (const std::exception& error) {
+                             // A job that fails in itself fails as a command does, with a reason;
+                             // an exception must not end the whole process on this thread.
+                             result.output +=
+                                 std::string("tazumake: *** Error: ") + error.what() + "\n";
+                             result.succeeded = false;
+                         }
                          const std::lock_guard lock(mutex_);
                          finished_.push_back(std::move(result));
                          ended_.notify_one();
