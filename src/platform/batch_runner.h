@@ -13,7 +13,10 @@ namespace avrtazu {
 // "@" and ECHO OFF/ON, ECHO text, REM and "::" comments, labels, PATH and SET with %NAME%
 // expansion (%0-%9 and %* too), PUSHD/POPD/CD, MODE, CLS, TITLE, CHCP, SETLOCAL and ENDLOCAL
 // (no effect here), CALL, EXIT [/B] [code], "> file", ">> file", "2>&1" and "< file"
-// redirections, and programs found through PATH (a bare name also with ".exe").
+// redirections, and programs found through PATH (a bare name also with ".exe"). Batch files
+// call each other at most 64 deep and 10000 times in one run; past either the whole run ends
+// with a message and status 1. An internal command whose redirected output cannot be written
+// leaves status 1.
 //
 // PATH holds this OS's form (":"-separated Linux folders): a PATH line's ";"-separated Windows
 // folders are mapped through DriveMap, while %PATH% brings the inherited value in unchanged.
