@@ -230,6 +230,19 @@ HRESULT BuildDriver::compileFile() {
 }
 
 HRESULT BuildDriver::exportMakefile() {
+    // An exported Makefile is run later, by hand: it must not carry what a build refuses. A
+    // project the check cannot read fails in the writing below, which says why.
+    std::vector<std::string> findings;
+    try {
+        findings = BuildInputCheck::findings(m_project);
+    } catch (const std::exception&) {
+    }
+    for (const std::string& finding : findings) {
+        utility().logError("Makefile not exported: " + finding);
+    }
+    if (!findings.empty()) {
+        return E_FAIL;
+    }
     const std::optional<std::string> chosen = DialogService::current().saveFile(
         "Export Makefile", kMakefileName, m_project.homePath(), true);
     if (!chosen) {

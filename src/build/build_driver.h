@@ -33,7 +33,8 @@ public:
     void makeTarget(const std::string& target);
     // Makes the object file of the host's active file when it is a project source.
     HRESULT compileFile();
-    // Writes the Makefile to a file the user chooses.
+    // Writes the Makefile to a file the user chooses; refuses, before asking, a project that a
+    // build would refuse.
     HRESULT exportMakefile();
     // Writes the output directory's Makefile, creating that folder one level deep if needed.
     void createMakefile();

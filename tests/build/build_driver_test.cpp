@@ -244,6 +244,7 @@ TEST(BuildDriverTest, Scenarios) {
         {"making a target with an external Makefile warns", [](BuildBench& b) { b.drive.write("work/demo/Makefile", "all:\n"); b.project.setUsesExtMakefile(true); b.project.setExtMakefile("Makefile"); b.driver.makeTarget("main.o"); }},
         {"export writes the chosen file only", [](BuildBench& b) { b.drive.makeFolder("exports"); exportTo(b, "C:\\exports\\Makefile.demo"); }},
         {"export cancelled", [](BuildBench& b) { exportTo(b, std::nullopt); }},
+        {"export of a project whose Makefile would run a name", [](BuildBench& b) { b.project.addSrcFile(SourceFile("x;touch y.c")); exportTo(b, "C:\\Makefile.x"); }},
         {"export into a missing folder", [](BuildBench& b) { exportTo(b, "C:\\missing\\Makefile"); }},
         {"export of a project without configuration", [](BuildBench& b) { Project none("demo", "C:\\work\\demo\\"); b.dialogs.queueSaveFile("C:\\Makefile.x"); b.run("exportMakefile", BuildDriver(none, nullptr).exportMakefile()); }},
         {"a new listing joins the tree", [](BuildBench& b) { outputFile(b, "demo.lis", true, false); }},
