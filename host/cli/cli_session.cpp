@@ -469,7 +469,8 @@ long CliSession::runCommand(const CliOptions& options, IGuiPlugin& plugin, CliWo
         m_edit = std::make_unique<CliOptionsEdit>(options, *m_dialogs, m_messages,
                                                   m_callerFolder.string());
         const HRESULT result = plugin.ExecuteCommand(Zuzozuduvuruva::kOptions);
-        return m_edit->refused() ? E_FAIL : result;
+        m_refusalTold = m_edit->refused();
+        return m_refusalTold ? E_FAIL : result;
     }
     case Command::New:
         // The host's new-project event: the plug-in sets the project up and shows its options,
@@ -493,6 +494,7 @@ long CliSession::prepareSimulation(const CliOptions& options, Zuzozuduvuruva& pl
     m_simulation = SimulatorRun::targetOf(plugin.project(), firmware, &reason);
     if (!m_simulation) {
         note(reason);
+        m_refusalTold = true;
         return E_FAIL;
     }
     m_simulation->gdbPort = options.gdbPort.value_or(0);
@@ -512,8 +514,8 @@ int CliSession::judge(const CliOptions& options, long result) {
         return m_commandErrors > 0 ? kExitFailure : kExitSuccess;
     }
     if (FAILED(result)) {
-        // A refused change has said why.
-        if (m_commandErrors == 0 && !(m_edit && m_edit->refused())) {
+        // A refused change or run has said why.
+        if (m_commandErrors == 0 && !m_refusalTold) {
             note(CliOptions::commandWord(options.command) + " failed (" + hex(result) + ")");
         }
         return kExitFailure;

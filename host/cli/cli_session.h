@@ -81,6 +81,8 @@ private:
     std::vector<std::filesystem::path> m_madeFolders;
     // set and config: the changes the options sheet receives.
     std::unique_ptr<CliOptionsEdit> m_edit;
+    // A command that was refused and said why itself.
+    bool m_refusalTold = false;
     // run: the firmware to simulate once the plug-in is closed.
     std::optional<SimulatorRun::Target> m_simulation;
 };
