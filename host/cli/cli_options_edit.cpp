@@ -26,7 +26,7 @@ namespace {
 
 using Page = CProjectPropertiesSheet::Page;
 
-enum class Kind { Text, Number, Flag, Choice, Radio, Folder, FolderList, File };
+enum class Kind { Text, Flag, Choice, Radio, Folder, FolderList, File };
 
 QString latin(const char* text) {
     return QString::fromLatin1(text);
@@ -110,11 +110,11 @@ const std::array<K, 38>& keys() {
         {"ecasb", C, Kind::Text, "ecasb", "command run after a successful build"},
         {"part", T, Kind::Choice, "part", "a device of 'avrtazu devices', or Custom"},
         {"fpslicMemory", T, Kind::Choice, "fpslicMemory", "a partition of an FPSLIC device"},
-        {"programMemory", T, Kind::Number, "programMemory", "number (Custom device)"},
-        {"dataMemory", T, Kind::Number, "dataMemory", "number (Custom device)"},
-        {"eeprom", T, Kind::Number, "eeprom", "number (Custom device)"},
-        {"textAddressWord", T, Kind::Number, "textAddressWord", "number (Custom device)"},
-        {"dataAddressByte", T, Kind::Number, "dataAddressByte", "number (Custom device)"},
+        {"programMemory", T, Kind::Text, "programMemory", "number (Custom device)"},
+        {"dataMemory", T, Kind::Text, "dataMemory", "number (Custom device)"},
+        {"eeprom", T, Kind::Text, "eeprom", "number (Custom device)"},
+        {"textAddressWord", T, Kind::Text, "textAddressWord", "number (Custom device)"},
+        {"dataAddressByte", T, Kind::Text, "dataAddressByte", "number (Custom device)"},
         {"useLongCallJmp", T, Kind::Flag, "useLongCallJmp", "0|1 (Custom device)"},
         {"enhancedCore", T, Kind::Flag, "enhancedCore", "0|1 (Custom device)"},
         {"ioRegsOffsetInternalSram", T, Kind::Flag, "ioRegsOffsetInternalSram",
@@ -128,7 +128,7 @@ const std::array<K, 38>& keys() {
         {"avrstudioIO", T, Kind::Flag, "avrstudioIO", "0|1"},
         {"additionalLib", T, Kind::Text, "additionalLib", "library names"},
         {"stringsInFlashOnly", T, Kind::Flag, "stringsInFlashOnly", "0|1"},
-        {"returnStackSize", T, Kind::Number, "returnStackSize",
+        {"returnStackSize", T, Kind::Text, "returnStackSize",
          "number (30 and up for "
          "long/float printf)"},
         {"nonDefaultStartup", T, Kind::Text, "nonDefaultStartup", "start-up file"},
@@ -328,8 +328,7 @@ bool CliOptionsEdit::apply(CProjectPropertiesSheet& sheet, const Key& key,
     };
 
     switch (key.kind) {
-    case Kind::Text:
-    case Kind::Number: {
+    case Kind::Text: {
         auto* edit = page.findChild<QLineEdit*>(latin(key.control));
         if (closed(edit)) {
             return refuseClosed();
