@@ -5,6 +5,9 @@
 
 #include "cli/cli_dialog_service.h"
 #include "cli/cli_interrupt.h"
+#include "cli/cli_options_edit.h"
+#include "cli/cli_project_view.h"
+#include "cli/cli_simulation.h"
 #include "cli/cli_works.h"
 #include "lib/current_folder_scope.h"
 #include "lib/host_hub.h"
@@ -13,11 +16,13 @@
 #include "build/redirect.h"
 #include "services/gui_plugin.h"
 #include "services/object_registry.h"
+#include "services/output_directory.h"
 
 #include "platform/dialog_service.h"
 #include "platform/drive_map.h"
 #include "platform/message_pump.h"
 #include "platform/registry.h"
+#include "platform/toolchain_contract.h"
 #include "ui/modal_runner.h"
 
 #include <QCoreApplication>
@@ -132,6 +137,14 @@ int CliSession::main(const std::vector<std::string>& arguments, std::ostream& ou
         output << "avrtazu " << AVRTAZU_VERSION << '\n';
         return kExitSuccess;
     }
+    if (options->command == CliOptions::Command::SetHelp) {
+        output << CliOptionsEdit::help();
+        return kExitSuccess;
+    }
+    if (options->command == CliOptions::Command::Devices) {
+        CliProjectView::printDevices(output);
+        return kExitSuccess;
+    }
     CliSession session(output, messages, colour);
     return session.run(*options, executableFolder);
 }
@@ -159,7 +172,13 @@ int CliSession::run(const CliOptions& options, const std::string& executableFold
         return prepared;
     }
     try {
-        return drive(options);
+        const int status = drive(options);
+        if (status != kExitSuccess || !m_simulation) {
+            return status;
+        }
+        return CliSimulation::run(*m_simulation,
+                                  (fs::path(executableFolder) / SimulatorRun::kHelperName).string(),
+                                  options.seconds, m_output, m_messages);
     } catch (const std::exception& error) {
         note(std::string("stopped by an unexpected error: ") + error.what() +
              "; the project file was not written");
@@ -183,6 +202,12 @@ int CliSession::prepare(const CliOptions& options, const std::string& executable
                 return kExitUsage;
             }
         }
+    }
+    if (const auto unknown = CliOptionsEdit::unknownKey(options.files);
+        unknown && (options.command == CliOptions::Command::Set ||
+                    options.command == CliOptions::Command::Config)) {
+        note(*unknown);
+        return kExitUsage;
     }
     m_document = std::make_unique<ProjectDocument>();
     if (options.command == CliOptions::Command::New) {
@@ -246,6 +271,9 @@ int CliSession::drive(const CliOptions& options) {
     m_dialogs = std::make_unique<CliDialogService>(m_messages);
     DialogService::install(m_dialogs.get());
     ModalRunner::setHook([this](QDialog& dialog) {
+        if (m_edit) {
+            return m_edit->answer(dialog);
+        }
         if (++m_modalRuns > kModalLimit) {
             note("dialog \"" + dialog.windowTitle().toStdString() +
                  "\" cancelled: the plug-in keeps asking");
@@ -270,7 +298,10 @@ int CliSession::drive(const CliOptions& options) {
         }
     });
 
-    CliWorks works(*m_document, m_studioFolder, m_output, m_messages, m_colour);
+    // The firmware's serial output alone goes to standard output of run.
+    const bool running = options.command == CliOptions::Command::Run;
+    CliWorks works(*m_document, m_studioFolder, running ? m_messages : m_output, m_messages,
+                   m_colour);
     HRESULT created = S_OK;
     std::shared_ptr<IGuiPlugin> plugin = ObjectRegistry::instance().create<IGuiPlugin>(
         plugin_registration::kClassId, plugin_registration::kGuiPluginInterfaceId, &created);
@@ -346,6 +377,10 @@ int CliSession::drive(const CliOptions& options) {
         // Half a project helps nobody: nothing is left behind.
         note(m_document->path() + " was not created");
         removeMadeFolders();
+    } else if (options.command == CliOptions::Command::Show) {
+        // Reading never writes.
+    } else if (m_edit && status != kExitSuccess) {
+        note("nothing was changed; " + m_document->path() + " was left as it was");
     } else {
         std::string error;
         if (!m_document->save(&error)) {
@@ -417,6 +452,28 @@ long CliSession::runCommand(const CliOptions& options, IGuiPlugin& plugin, CliWo
         }
         return m_commandErrors > 0 ? E_FAIL : S_OK;
     }
+    case Command::Show:
+    case Command::Run: {
+        auto* tazu = dynamic_cast<Zuzozuduvuruva*>(&plugin);
+        if (tazu == nullptr) {
+            note("this plug-in does not show its project");
+            return E_NOTIMPL;
+        }
+        if (options.command == Command::Show) {
+            CliProjectView::print(tazu->project(), absolute(m_document->path()), options.json,
+                                  m_output);
+            return S_OK;
+        }
+        return prepareSimulation(options, *tazu);
+    }
+    case Command::Set:
+    case Command::Config: {
+        m_edit = std::make_unique<CliOptionsEdit>(options, *m_dialogs, m_messages,
+                                                  m_callerFolder.string());
+        const HRESULT result = plugin.ExecuteCommand(Zuzozuduvuruva::kOptions);
+        m_refusalTold = m_edit->refused();
+        return m_refusalTold ? E_FAIL : result;
+    }
     case Command::New:
         // The host's new-project event: the plug-in sets the project up and shows its options,
         // which the modal hook accepts as shown.
@@ -424,7 +481,34 @@ long CliSession::runCommand(const CliOptions& options, IGuiPlugin& plugin, CliWo
         return m_commandErrors > 0 ? E_FAIL : S_OK;
     case Command::Help:
     case Command::Version:
+    case Command::SetHelp:
+    case Command::Devices:
         break;
+    }
+    return S_OK;
+}
+
+// run: builds when the firmware is older than a source or the options changed since the last
+// build, then names the firmware to simulate.
+long CliSession::prepareSimulation(const CliOptions& options, Zuzozuduvuruva& plugin) {
+    std::string reason;
+    // The debug object the link writes, whatever the configuration calls its output file.
+    const std::string firmware =
+        DriveMap::toLinux(outputDirectory(plugin.project()) + plugin.project().name() +
+                          std::string(toolchain_contract::kDebugObjectSuffix));
+    m_simulation = SimulatorRun::targetOf(plugin.project(), firmware, &reason);
+    if (!m_simulation) {
+        note(reason);
+        m_refusalTold = true;
+        return E_FAIL;
+    }
+    m_simulation->gdbPort = options.gdbPort.value_or(0);
+    if (plugin.project().isDirty() || !plugin.objectFileUpToDate()) {
+        const long built = plugin.ExecuteCommand(Zuzozuduvuruva::kBuild);
+        if (FAILED(built)) {
+            m_simulation.reset();
+        }
+        return built;
     }
     return S_OK;
 }
@@ -435,7 +519,8 @@ int CliSession::judge(const CliOptions& options, long result) {
         return m_commandErrors > 0 ? kExitFailure : kExitSuccess;
     }
     if (FAILED(result)) {
-        if (m_commandErrors == 0) {
+        // A refused change or run has said why.
+        if (m_commandErrors == 0 && !m_refusalTold) {
             note(CliOptions::commandWord(options.command) + " failed (" + hex(result) + ")");
         }
         return kExitFailure;

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "cli/cli_options.h"
+#include "lib/simulator_run.h"
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -11,10 +13,12 @@
 namespace avrtazu {
 
 class CliDialogService;
+class CliOptionsEdit;
 class CliWorks;
 class HostHub;
 class IGuiPlugin;
 class ProjectDocument;
+class Zuzozuduvuruva;
 
 // One run of avrtazu: loads the project document (or, for new, creates it), drives the plug-in
 // as the IDE would (setup, Init, project opened or new project, the command, save event, Close),
@@ -47,6 +51,7 @@ private:
     int prepareNewProject(const CliOptions& options);
     int drive(const CliOptions& options);
     long runCommand(const CliOptions& options, IGuiPlugin& plugin, CliWorks& works);
+    long prepareSimulation(const CliOptions& options, Zuzozuduvuruva& plugin);
     int judge(const CliOptions& options, long result);
     void onLog(long level, const std::string& prefix, const std::string& context,
                const std::string& message);
@@ -74,6 +79,12 @@ private:
     // The folders that new made for its project, deepest first; removed again when the project
     // is not created.
     std::vector<std::filesystem::path> m_madeFolders;
+    // set and config: the changes the options sheet receives.
+    std::unique_ptr<CliOptionsEdit> m_edit;
+    // A command that was refused and said why itself.
+    bool m_refusalTold = false;
+    // run: the firmware to simulate once the plug-in is closed.
+    std::optional<SimulatorRun::Target> m_simulation;
 };
 
 } // namespace avrtazu

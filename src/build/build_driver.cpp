@@ -2,6 +2,7 @@
 
 #include "build/build_input_check.h"
 #include "build/build_tree_view.h"
+#include "build/compile_database.h"
 #include "build/makefile_generator.h"
 #include "build/redirect.h"
 
@@ -358,7 +359,12 @@ bool BuildDriver::refuseUnsafeInput(int runKind) {
 
 bool BuildDriver::runBuildBat(const std::string& buildDirectory, int runKind) {
     CRedirect redirect(buildDirectory + std::string(contract::kBatchFileName), host());
-    return redirect.run(runKind);
+    const bool succeeded = redirect.run(runKind);
+    if (runKind != CRedirect::kRunClean && CompileDatabase::write(m_project, buildDirectory) < 0) {
+        utility().logWarning("Could not write " + buildDirectory +
+                             std::string(contract::kCompileDatabaseName));
+    }
+    return succeeded;
 }
 
 void BuildDriver::publishProjectFiles() {

@@ -40,6 +40,11 @@ inline constexpr std::string_view kDependencySuffix = ".o.d";
 inline constexpr std::string_view kHeaderExtension = "h";
 inline constexpr std::string_view kHeaderExtensionUpper = "H";
 
+// What a compile ran, beside its dependency file: output directory + "dep\" + source stem +
+// this suffix (see CompileRecord). The build turns the records into kCompileDatabaseName.
+inline constexpr std::string_view kCompileRecordSuffix = ".o.cmd";
+inline constexpr std::string_view kCompileDatabaseName = "compile_commands.json";
+
 // Layout under the install root (which ends with a backslash).
 inline constexpr std::string_view kBinFolder = "bin";
 inline constexpr std::string_view kLibFolder = "lib";

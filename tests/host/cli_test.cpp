@@ -45,8 +45,15 @@ std::string parsed(const std::string& line) {
     for (const std::string& file : o->files) {
         text += " [" + file + "]";
     }
+    using Action = CliOptions::ConfigAction;
     return text + " name=" + o->name + " part=" + o->part + " reg=" + o->registryFile +
-           " studio=" + o->studioDirectory + (o->verbose ? " verbose" : "");
+           " studio=" + o->studioDirectory + (o->verbose ? " verbose" : "") +
+           (o->json ? " json" : "") +
+           (o->configAction == Action::Add      ? " add"
+            : o->configAction == Action::Remove ? " remove"
+                                                : "") +
+           (o->seconds ? " seconds=" + std::to_string(*o->seconds) : "") +
+           (o->gdbPort ? " gdb=" + std::to_string(*o->gdbPort) : "");
 }
 
 TEST(CliOptionsTest, ParsesEveryCommandLineOrSaysWhatIsWrong) {

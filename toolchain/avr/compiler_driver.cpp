@@ -5,8 +5,10 @@
 #include "avr/memory_check.h"
 #include "avr/switch_parser.h"
 #include "common/process_runner.h"
+#include "platform/compile_record.h"
 #include "platform/drive_map.h"
 #include "platform/short_name_alias.h"
+#include "platform/toolchain_contract.h"
 #include "platform/win_path.h"
 
 #include <cstdio>
@@ -156,9 +158,10 @@ bool CompilerDriver::compile(const TazuOptions& options, const std::string& mcu,
     job.object = stem + ".o";
     job.dependencyFile = "dep/" + stem + ".o.d.gcc";
     job.listingFile = stem + ".lst";
-    const bool compiled =
-        runTool(tools_.gcc, GccCommand::compile(options, mcu, job, DriveMap::toLinux),
-                "compiling " + source + " failed");
+    const std::vector<std::string> gccArguments =
+        GccCommand::compile(options, mcu, job, DriveMap::toLinux);
+    recordCompile(sourcePath, stem, gccArguments);
+    const bool compiled = runTool(tools_.gcc, gccArguments, "compiling " + source + " failed");
     if (compiled) {
         const auto gccList = readFile(job.dependencyFile);
         if (gccList) {
@@ -172,6 +175,22 @@ bool CompilerDriver::compile(const TazuOptions& options, const std::string& mcu,
     }
     fs::remove(job.dependencyFile, fileError);
     return compiled;
+}
+
+void CompilerDriver::recordCompile(const std::string& source, const std::string& stem,
+                                   const std::vector<std::string>& arguments) {
+    std::error_code ignored;
+    CompileRecord record;
+    // Editors know the folders by their real names, not by the blank-free aliases make used.
+    record.directory = ShortNameAlias::normalPath(fs::current_path(ignored).string());
+    record.file = ShortNameAlias::normalPath(fs::absolute(source, ignored).string());
+    record.arguments.push_back(tools_.gcc);
+    record.arguments.insert(record.arguments.end(), arguments.begin(), arguments.end());
+    const std::string path = "dep/" + stem + std::string(toolchain_contract::kCompileRecordSuffix);
+    if (!record.write(path)) {
+        print("!W cannot write " + windowsPath(path) + "; editors will not know how " +
+              windowsPath(source) + " is compiled");
+    }
 }
 
 bool CompilerDriver::buildHelper(const TazuOptions& options, const std::string& mcu,

@@ -30,6 +30,9 @@ public:
 
 private:
     bool compile(const TazuOptions& options, const std::string& mcu, const std::string& source);
+    // Keeps what a compile runs in dep/STEM.o.cmd, for the build's compile_commands.json.
+    void recordCompile(const std::string& source, const std::string& stem,
+                       const std::vector<std::string>& arguments);
     bool link(const TazuOptions& options);
     // The MCU for the link: the device define's, else the one the objects were compiled for.
     std::string linkMcu(const TazuOptions& options, const std::vector<std::string>& objects);

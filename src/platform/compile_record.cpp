@@ -1,0 +1,40 @@
+#include "platform/compile_record.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace avrtazu {
+
+bool CompileRecord::write(const std::string& path) const {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << directory << '\0' << file << '\0';
+    for (const std::string& argument : arguments) {
+        out << argument << '\0';
+    }
+    return static_cast<bool>(out.flush());
+}
+
+std::optional<CompileRecord> CompileRecord::read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::string> texts;
+    std::size_t start = 0;
+    for (std::size_t end = bytes.find('\0'); end != std::string::npos;
+         start = end + 1, end = bytes.find('\0', start)) {
+        texts.push_back(bytes.substr(start, end - start));
+    }
+    // The folder, the file and at least the program; nothing after the last NUL.
+    if (texts.size() < 3 || start != bytes.size()) {
+        return std::nullopt;
+    }
+    CompileRecord record;
+    record.directory = texts[0];
+    record.file = texts[1];
+    record.arguments.assign(texts.begin() + 2, texts.end());
+    return record;
+}
+
+} // namespace avrtazu
