@@ -5,6 +5,8 @@
 
 #include "plugin/zuzozuduvuruva.h"
 
+#include "studio/editor_area.h"
+#include "studio/file_editor.h"
 #include "studio/output_pane.h"
 #include "studio/project_session.h"
 #include "studio/studio_window.h"
@@ -19,8 +21,14 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
+#include <QLabel>
+#include <QPainter>
 #include <QPixmap>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 #include <QTabWidget>
+#include <QToolTip>
 
 #include <filesystem>
 #include <iostream>
@@ -41,6 +49,9 @@ QString slug(const QString& text) {
     return name;
 }
 
+// The frame's width beside and below a window.
+constexpr int kBorder = 1;
+
 } // namespace
 
 ScreenshotRun::ScreenshotRun(StudioWindow& window, const std::string& folder)
@@ -54,11 +65,42 @@ void ScreenshotRun::settle() {
     }
 }
 
+QPixmap ScreenshotRun::framed(QWidget& window) {
+    // A window manager draws the frame; here the style draws one, so that the picture shows
+    // the window at the size and with the title a user sees.
+    const QPixmap content = window.grab();
+    QStyleOptionTitleBar bar;
+    bar.initFrom(&window);
+    bar.text = window.windowTitle();
+    bar.icon = window.windowIcon().isNull() ? QApplication::windowIcon() : window.windowIcon();
+    bar.titleBarFlags =
+        Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (qobject_cast<QDialog*>(&window) == nullptr) {
+        bar.titleBarFlags |= Qt::WindowMinMaxButtonsHint;
+    }
+    bar.subControls = QStyle::SC_All;
+    bar.state |= QStyle::State_Active;
+    bar.titleBarState = Qt::WindowActive;
+    const int title = window.style()->pixelMetric(QStyle::PM_TitleBarHeight, &bar, &window);
+    QPixmap picture(content.width() + 2 * kBorder, content.height() + title + kBorder);
+    picture.fill(window.palette().color(QPalette::Dark));
+    QPainter painter(&picture);
+    bar.rect = QRect(kBorder, 0, content.width(), title);
+    window.style()->drawComplexControl(QStyle::CC_TitleBar, &bar, &painter, &window);
+    painter.drawPixmap(kBorder, title, content);
+    return picture;
+}
+
 bool ScreenshotRun::save(QWidget& widget, const QString& name) {
     settle();
+    return save(widget.isWindow() && qobject_cast<QMenu*>(&widget) == nullptr ? framed(widget)
+                                                                              : widget.grab(),
+                name);
+}
+
+bool ScreenshotRun::save(const QPixmap& picture, const QString& name) {
     const std::string path =
         (std::filesystem::path(m_folder) / (name + ".png").toStdString()).string();
-    const QPixmap picture = widget.grab();
     if (picture.isNull() ||
         !picture.save(QFile::decodeName(QByteArray::fromStdString(path)), "PNG")) {
         std::cerr << "avrtazu-studio: cannot write " << path << '\n';
@@ -83,7 +125,7 @@ int ScreenshotRun::run(const std::string& projectPath) {
                   << failure.message() << '\n';
         return 1;
     }
-    m_window.resize(1280, 800);
+    // The size the window opens at on this screen.
     m_window.show();
     settle();
     if (!m_window.openProject(projectPath)) {
@@ -93,6 +135,7 @@ int ScreenshotRun::run(const std::string& projectPath) {
     // The hook answers the dialogs: no flow may ask again and again.
     ModalRunner::setUnattended(true);
     captureMainWindow();
+    captureEditor();
     captureOptionsSheet();
     captureTreeMenu();
     ModalRunner::setUnattended(false);
@@ -126,16 +169,58 @@ void ScreenshotRun::captureMainWindow() {
     save(m_window, QStringLiteral("main-window"));
 }
 
+void ScreenshotRun::captureEditor() {
+    FileEditor* editor = m_window.editors().currentEditor();
+    if (editor == nullptr || editor->diagnostics().empty()) {
+        return;
+    }
+    // The editor at the first complaint, with the hover text it shows there.
+    const FileEditor::Diagnostic first = editor->diagnostics().front();
+    settle();
+    QPixmap picture = editor->grab();
+    QLabel tip(editor->diagnosticText(first.line));
+    tip.setWindowFlag(Qt::ToolTip);
+    tip.setPalette(QToolTip::palette());
+    tip.setFrameStyle(QFrame::Box);
+    tip.setMargin(4);
+    tip.adjustSize();
+    const int y =
+        static_cast<int>(editor->SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0,
+                                               editor->positionFromLineIndex(first.line - 1, 0)));
+    QPainter painter(&picture);
+    painter.drawPixmap(editor->viewport()->x() + 40, editor->viewport()->y() + y + 22, tip.grab());
+    painter.end();
+    save(picture, QStringLiteral("editor-error-markers"));
+}
+
+void ScreenshotRun::captureDialogOverWindow(QDialog& dialog) {
+    // The screen as a user sees it: the main window where it opened, the dialog in front.
+    const QRect screen = m_window.screen()->geometry();
+    QPixmap picture(screen.size());
+    picture.fill(QColor(58, 110, 165));
+    QPainter painter(&picture);
+    const auto place = [&](QWidget& window) {
+        // A window's place is the place of its frame.
+        painter.drawPixmap(window.pos() - screen.topLeft(), framed(window));
+    };
+    place(m_window);
+    place(dialog);
+    painter.end();
+    save(picture, QStringLiteral("dialog-over-main-window"));
+}
+
 void ScreenshotRun::captureOptionsSheet() {
     bool shown = false;
     const auto capture = [this, &shown](QDialog& dialog) {
         shown = true;
-        dialog.resize(dialog.sizeHint());
+        // As running it shows it: its own size, over the main window.
         dialog.show();
         auto* sheet = qobject_cast<CProjectPropertiesSheet*>(&dialog);
         if (sheet == nullptr) {
             save(dialog, QStringLiteral("dialog-") + slug(dialog.windowTitle()));
         } else {
+            settle();
+            captureDialogOverWindow(dialog);
             for (int page = 0; page < sheet->tabWidget().count(); ++page) {
                 sheet->setActivePage(page);
                 save(dialog, QStringLiteral("options-%1-%2")

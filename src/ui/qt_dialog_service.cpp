@@ -8,7 +8,12 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QScreen>
+#include <QTreeView>
 
+#include <algorithm>
 #include <sstream>
 
 namespace avrtazu {
@@ -45,6 +50,24 @@ QString description(const std::string& display) {
         }
     }
     return text;
+}
+
+// Longer lines are left to the message box to wrap.
+constexpr qsizetype kLongestKeptLine = 100;
+
+// Runs a file dialog with its columns wide enough for their texts and the dialog within the
+// screen; the chosen files, none when cancelled.
+QStringList chooseFiles(QFileDialog& dialog) {
+    dialog.setViewMode(QFileDialog::Detail);
+    if (auto* view = dialog.findChild<QTreeView*>()) {
+        view->header()->setStretchLastSection(false);
+        view->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        view->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
+    const QScreen* screen = dialog.screen();
+    const QSize room = screen == nullptr ? QSize(800, 600) : screen->availableSize();
+    dialog.resize(std::min(760, room.width() * 9 / 10), std::min(480, room.height() * 9 / 10));
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
 }
 
 } // namespace
@@ -177,6 +200,16 @@ MessageAnswer QtDialogService::messageBox(const std::string& text, const std::st
         caption.empty() ? QApplication::applicationDisplayName() : QString::fromLocal8Bit(caption);
     QMessageBox box(qtIcon(icon), title, QString::fromLocal8Bit(text), qtButtons(buttons), owner());
     box.setTextFormat(Qt::PlainText);
+    // Text already broken into short lines keeps its lines.
+    const QStringList lines = box.text().split(QLatin1Char('\n'));
+    const bool shortLines = std::all_of(lines.begin(), lines.end(), [](const QString& line) {
+        return line.size() <= kLongestKeptLine;
+    });
+    if (lines.size() > 1 && shortLines) {
+        if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+            label->setWordWrap(false);
+        }
+    }
     return answerFor(box.exec(), buttons);
 }
 
@@ -187,28 +220,22 @@ std::vector<std::string> QtDialogService::openFiles(const std::string& title,
     const QString caption = QString::fromLocal8Bit(title);
     const QString directory = startDirectory(startFolder);
     const QString qtFilter = toQtFilter(filter);
-    QStringList chosen;
-    if (allowMultiple) {
-        chosen = QFileDialog::getOpenFileNames(owner(), caption, directory, qtFilter);
-    } else {
-        chosen << QFileDialog::getOpenFileName(owner(), caption, directory, qtFilter);
-    }
-    return toWindowsPaths(chosen);
+    QFileDialog dialog(owner(), caption, directory, qtFilter);
+    dialog.setFileMode(allowMultiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    return toWindowsPaths(chooseFiles(dialog));
 }
 
 std::optional<std::string> QtDialogService::saveFile(const std::string& title,
                                                      const std::string& initialName,
                                                      const std::string& startFolder,
                                                      bool overwritePrompt) {
-    QString start = startDirectory(startFolder);
+    QFileDialog dialog(owner(), QString::fromLocal8Bit(title), startDirectory(startFolder));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !overwritePrompt);
     if (!initialName.empty()) {
-        start = QDir(start).filePath(QFile::decodeName(QByteArray::fromStdString(initialName)));
+        dialog.selectFile(QFile::decodeName(QByteArray::fromStdString(initialName)));
     }
-    const QFileDialog::Options options =
-        overwritePrompt ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite;
-    const QString chosen = QFileDialog::getSaveFileName(owner(), QString::fromLocal8Bit(title),
-                                                        start, QString(), nullptr, options);
-    const std::vector<std::string> paths = toWindowsPaths(QStringList{chosen});
+    const std::vector<std::string> paths = toWindowsPaths(chooseFiles(dialog));
     if (paths.empty()) {
         return std::nullopt;
     }
