@@ -25,6 +25,7 @@ enum Marker { kErrorSymbol = 0, kWarningSymbol, kErrorLine, kWarningLine, kJumpL
 const QColor kErrorColour(220, 40, 40);
 const QColor kWarningColour(235, 160, 0);
 constexpr int kHoverDelay = 400;
+constexpr int kCaretLineAlpha = 40;
 
 bool isCode(const QString& fileName) {
     static const QStringList extensions{"c", "h", "cpp", "hpp", "cc", "cxx", "hh", "inc"};
@@ -52,7 +53,9 @@ FileEditor::FileEditor(QWidget* parent) : QsciScintilla(parent) {
     setWrapMode(WrapNone);
     setBraceMatching(SloppyBraceMatch);
     setCaretLineVisible(true);
-    setCaretLineBackgroundColor(QColor(232, 242, 254));
+    setCaretLineBackgroundColor(QColor(120, 170, 255));
+    // See-through, so that the mark of an error on the cursor's line still shows.
+    SendScintilla(SCI_SETCARETLINEBACKALPHA, kCaretLineAlpha);
     setMatchedBraceBackgroundColor(QColor(180, 238, 180));
     setUnmatchedBraceForegroundColor(QColor(200, 0, 0));
 
@@ -60,7 +63,8 @@ FileEditor::FileEditor(QWidget* parent) : QsciScintilla(parent) {
     setMarginsFont(font);
     setMarginType(kSymbolMargin, SymbolMargin);
     setMarginWidth(kSymbolMargin, QFontMetrics(font).height());
-    setMarginMarkerMask(kSymbolMargin, (1 << kErrorSymbol) | (1 << kWarningSymbol));
+    setMarginMarkerMask(kSymbolMargin,
+                        (1 << kErrorSymbol) | (1 << kWarningSymbol) | (1 << kJumpLine));
     setMarginMarkerMask(kNumberMargin, 0);
     markerDefine(Circle, kErrorSymbol);
     setMarkerBackgroundColor(kErrorColour, kErrorSymbol);
@@ -72,8 +76,8 @@ FileEditor::FileEditor(QWidget* parent) : QsciScintilla(parent) {
     setMarkerBackgroundColor(QColor(255, 222, 222), kErrorLine);
     markerDefine(Background, kWarningLine);
     setMarkerBackgroundColor(QColor(255, 243, 204), kWarningLine);
-    markerDefine(Background, kJumpLine);
-    setMarkerBackgroundColor(QColor(255, 236, 179), kJumpLine);
+    markerDefine(LeftRectangle, kJumpLine);
+    setMarkerBackgroundColor(QColor(40, 110, 220), kJumpLine);
     fitLineNumbers();
     connect(this, &QsciScintilla::linesChanged, this, [this] { fitLineNumbers(); });
 

@@ -17,6 +17,7 @@
 #include "services/gui_works.h"
 #include "ui/modal_runner.h"
 #include "ui/project_properties_sheet.h"
+#include "ui/project_tree_flows.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -188,7 +189,8 @@ void ScreenshotRun::captureEditor() {
         static_cast<int>(editor->SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0,
                                                editor->positionFromLineIndex(first.line - 1, 0)));
     QPainter painter(&picture);
-    painter.drawPixmap(editor->viewport()->x() + 40, editor->viewport()->y() + y + 22, tip.grab());
+    // Where the mouse rests: beside the line's text.
+    painter.drawPixmap(editor->viewport()->x() + 220, editor->viewport()->y() + y + 4, tip.grab());
     painter.end();
     save(picture, QStringLiteral("editor-error-markers"));
 }
@@ -234,6 +236,17 @@ void ScreenshotRun::captureOptionsSheet() {
     };
     ModalRunner::setHook(capture);
     m_window.runCommand(5);
+    // The tree's own dialogs on its first source file, each cancelled.
+    Zuzozuduvuruva* plugin = m_window.session().tazu();
+    CProjectTree* tree = plugin == nullptr ? nullptr : plugin->tree();
+    if (tree != nullptr && tree->sourceGroup() != nullptr &&
+        tree->sourceGroup()->childCount() > 0) {
+        tree->setCurrentItem(tree->sourceGroup()->child(0));
+        tree->flows().renameSelectedFile();
+        tree->flows().showFileProperties();
+        tree->flows().showProjectProperties();
+        tree->flows().createSourceFile();
+    }
     ModalRunner::setHook({});
     Zuzozuduvuruva* tazu = m_window.session().tazu();
     if (!shown && tazu != nullptr) {
