@@ -72,7 +72,8 @@ QPixmap ScreenshotRun::framed(QWidget& window) {
     const QPixmap content = window.grab();
     QStyleOptionTitleBar bar;
     bar.initFrom(&window);
-    bar.text = window.windowTitle();
+    bar.text = window.windowTitle().replace(
+        QStringLiteral("[*]"), window.isWindowModified() ? QStringLiteral("*") : QString());
     bar.icon = window.windowIcon().isNull() ? QApplication::windowIcon() : window.windowIcon();
     bar.titleBarFlags =
         Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;

@@ -61,6 +61,7 @@ constexpr QSize kFirstSize(1100, 720);
 // Where the window's place is remembered between runs.
 const QString kSettingsOwner = QStringLiteral("avrtazu");
 const QString kSettingsName = QStringLiteral("avrtazu-studio");
+constexpr int kOutputHeight = 200;
 const QString kGeometryKey = QStringLiteral("window/geometry");
 // How often the title checks whether the project has unsaved changes.
 constexpr int kChangeWatchInterval = 1000;
@@ -137,14 +138,15 @@ StudioWindow::StudioWindow(const std::string& studioFolder, QWidget* parent)
 void StudioWindow::placeOnScreen() {
     const QSettings stored(kSettingsOwner, kSettingsName);
     // Qt puts a remembered window back within the screens there are now.
-    if (restoreGeometry(stored.value(kGeometryKey).toByteArray())) {
-        return;
+    if (!restoreGeometry(stored.value(kGeometryKey).toByteArray())) {
+        const QRect room = screen()->availableGeometry();
+        // Room for the frame the window manager adds.
+        const QSize frame(16, 40);
+        resize(kFirstSize.boundedTo(room.size() - frame).expandedTo(minimumSizeHint()));
+        move(room.center() - QPoint(width() / 2, (height() + frame.height()) / 2));
     }
-    const QRect room = screen()->availableGeometry();
-    // Room for the frame the window manager adds.
-    const QSize frame(16, 40);
-    resize(kFirstSize.boundedTo(room.size() - frame).expandedTo(minimumSizeHint()));
-    move(room.center() - QPoint(width() / 2, (height() + frame.height()) / 2));
+    // The build output takes at most a quarter of a small window, the editor the rest.
+    resizeDocks({m_outputDock}, {std::min(kOutputHeight, height() / 4)}, Qt::Vertical);
 }
 
 StudioWindow::~StudioWindow() {
@@ -177,7 +179,6 @@ void StudioWindow::createPanes() {
     m_outputDock->raise();
     m_helpDock = addPane(QStringLiteral("Help"), m_help, Qt::RightDockWidgetArea);
     m_helpDock->hide();
-    resizeDocks({m_outputDock}, {200}, Qt::Vertical);
 
     connect(m_output, &OutputPane::lineActivated, this, [this](const QString& line) {
         if (IGuiPlugin* plugin = m_session->plugin()) {
