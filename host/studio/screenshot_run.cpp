@@ -15,14 +15,20 @@
 #include "lib/project_document.h"
 #include "platform/drive_map.h"
 #include "services/gui_works.h"
+#include "ui/folder_browser_dialog.h"
 #include "ui/modal_runner.h"
 #include "ui/project_properties_sheet.h"
 #include "ui/project_tree_flows.h"
+#include "ui/qt_dialog_service.h"
+#include "ui/target_option_dlg.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
@@ -52,6 +58,8 @@ QString slug(const QString& text) {
 
 // The frame's width beside and below a window.
 constexpr int kBorder = 1;
+// Long enough for the folder browser to read the folders above the selected one.
+constexpr int kFolderLoadTime = 500;
 
 } // namespace
 
@@ -140,6 +148,7 @@ int ScreenshotRun::run(const std::string& projectPath) {
     captureEditor();
     captureOptionsSheet();
     captureTreeMenu();
+    captureCommonDialogs();
     ModalRunner::setUnattended(false);
     m_window.discardProject();
     return m_failures == 0 && !m_written.empty() ? 0 : 1;
@@ -255,6 +264,37 @@ void ScreenshotRun::captureOptionsSheet() {
         CProjectPropertiesSheet sheet(tazu->project(), false, &m_window);
         capture(sheet);
     }
+}
+
+void ScreenshotRun::captureCommonDialogs() {
+    // The dialogs of the dialog service, as it sets them up, at the project's folder.
+    const QString folder =
+        QFile::decodeName(QByteArray::fromStdString(m_window.session().document()->folder()));
+    QFileDialog files(&m_window, QStringLiteral("Add source file"), folder,
+                      QtDialogService::toQtFilter("Source File (*.c)|*.c;|All Files(*.*)|*.*|"));
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    files.setViewMode(QFileDialog::Detail);
+    QtDialogService::fitToScreen(files);
+    files.show();
+    save(files, QStringLiteral("dialog-add-source-file"));
+
+    FolderBrowserDialog folders(&m_window);
+    folders.selectFolder(m_window.session().document()->windowsFolder());
+    folders.show();
+    // The folders load in the background.
+    QElapsedTimer loading;
+    loading.start();
+    while (loading.elapsed() < kFolderLoadTime) {
+        QApplication::processEvents(QEventLoop::AllEvents, kFolderLoadTime);
+    }
+    save(folders, QStringLiteral("dialog-browse-for-folder"));
+
+    QMessageBox notes(QMessageBox::Information, QApplication::applicationDisplayName(),
+                      QString::fromLatin1(CTargetOptionDlg::kNotesText), QMessageBox::Ok,
+                      &m_window);
+    QtDialogService::keepLineBreaks(notes);
+    notes.show();
+    save(notes, QStringLiteral("dialog-notes"));
 }
 
 void ScreenshotRun::captureTreeMenu() {

@@ -39,6 +39,7 @@ private:
     void captureDialogOverWindow(QDialog& dialog);
     void captureOptionsSheet();
     void captureTreeMenu();
+    void captureCommonDialogs();
 
     StudioWindow& m_window;
     std::string m_folder;

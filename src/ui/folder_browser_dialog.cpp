@@ -10,10 +10,18 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 namespace avrtazu {
+
+namespace {
+
+// The file system model sorts rows that arrive a moment after they come.
+constexpr int kSortTime = 50;
+
+} // namespace
 
 FolderBrowserDialog::FolderBrowserDialog(QWidget* parent, const QString& title)
     : QDialog(parent), m_model(new QFileSystemModel(this)), m_tree(new QTreeView(this)),
@@ -43,8 +51,9 @@ FolderBrowserDialog::FolderBrowserDialog(QWidget* parent, const QString& title)
             [this] { updateOkButton(); });
     // The folders load in the background: the selected one comes into view as they arrive.
     connect(m_model, &QFileSystemModel::directoryLoaded, this, [this](const QString& folder) {
+        // After the model has sorted the new rows.
         if (selectedLinuxPath().startsWith(folder)) {
-            showSelected();
+            QTimer::singleShot(kSortTime, this, [this] { showSelected(); });
         }
     });
     updateOkButton();

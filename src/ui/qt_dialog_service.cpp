@@ -52,13 +52,9 @@ QString description(const std::string& display) {
     return text;
 }
 
-// Longer lines are left to the message box to wrap.
-constexpr qsizetype kLongestKeptLine = 100;
+} // namespace
 
-// Runs a file dialog with its columns wide enough for their texts and the dialog within the
-// screen; the chosen files, none when cancelled.
-QStringList chooseFiles(QFileDialog& dialog) {
-    dialog.setViewMode(QFileDialog::Detail);
+void QtDialogService::fitToScreen(QFileDialog& dialog) {
     if (auto* view = dialog.findChild<QTreeView*>()) {
         view->header()->setStretchLastSection(false);
         view->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -67,10 +63,31 @@ QStringList chooseFiles(QFileDialog& dialog) {
     const QScreen* screen = dialog.screen();
     const QSize room = screen == nullptr ? QSize(800, 600) : screen->availableSize();
     dialog.resize(std::min(760, room.width() * 9 / 10), std::min(480, room.height() * 9 / 10));
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
 }
 
-} // namespace
+void QtDialogService::keepLineBreaks(QMessageBox& box) {
+    const QStringList lines = box.text().split(QLatin1Char('\n'));
+    auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    if (lines.size() < 2 || label == nullptr) {
+        return;
+    }
+    // The box wraps what is wider than its own limit; it keeps a label this wide whole.
+    int widest = 0;
+    for (const QString& line : lines) {
+        widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
+    }
+    const QScreen* screen = box.screen();
+    const int room = screen == nullptr ? 800 : screen->availableSize().width() * 3 / 4;
+    if (widest < room) {
+        label->setMinimumWidth(widest + label->fontMetrics().averageCharWidth());
+    }
+}
+
+QStringList QtDialogService::chooseFiles(QFileDialog& dialog) {
+    dialog.setViewMode(QFileDialog::Detail);
+    fitToScreen(dialog);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+}
 
 QtDialogService::OwnerScope::OwnerScope(QWidget* owner) : m_previous(ownerSlot()) {
     ownerSlot() = owner;
@@ -200,16 +217,7 @@ MessageAnswer QtDialogService::messageBox(const std::string& text, const std::st
         caption.empty() ? QApplication::applicationDisplayName() : QString::fromLocal8Bit(caption);
     QMessageBox box(qtIcon(icon), title, QString::fromLocal8Bit(text), qtButtons(buttons), owner());
     box.setTextFormat(Qt::PlainText);
-    // Text already broken into short lines keeps its lines.
-    const QStringList lines = box.text().split(QLatin1Char('\n'));
-    const bool shortLines = std::all_of(lines.begin(), lines.end(), [](const QString& line) {
-        return line.size() <= kLongestKeptLine;
-    });
-    if (lines.size() > 1 && shortLines) {
-        if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
-            label->setWordWrap(false);
-        }
-    }
+    keepLineBreaks(box);
     return answerFor(box.exec(), buttons);
 }
 
