@@ -31,6 +31,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
@@ -205,7 +206,8 @@ void ScreenshotRun::captureEditor() {
     save(picture, QStringLiteral("editor-error-markers"));
 }
 
-void ScreenshotRun::captureDialogOverWindow(QDialog& dialog) {
+void ScreenshotRun::captureDialogOverWindow(QDialog& dialog, const QString& name) {
+    settle();
     // The screen as a user sees it: the main window where it opened, the dialog in front.
     const QRect screen = m_window.screen()->geometry();
     QPixmap picture(screen.size());
@@ -217,27 +219,39 @@ void ScreenshotRun::captureDialogOverWindow(QDialog& dialog) {
     };
     place(m_window);
     place(dialog);
+    // The dialog's own windows, such as its help, in front of it.
+    for (QWidget* child : dialog.findChildren<QWidget*>()) {
+        if (child->isWindow() && child->isVisible()) {
+            place(*child);
+        }
+    }
     painter.end();
-    save(picture, QStringLiteral("dialog-over-main-window"));
+    save(picture, name);
 }
 
 void ScreenshotRun::captureOptionsSheet() {
     bool shown = false;
     const auto capture = [this, &shown](QDialog& dialog) {
         shown = true;
-        // As running it shows it: its own size, over the main window.
+        // As running it shows it: modal, at its own size, over the main window.
+        dialog.setWindowModality(Qt::ApplicationModal);
         dialog.show();
         auto* sheet = qobject_cast<CProjectPropertiesSheet*>(&dialog);
         if (sheet == nullptr) {
             save(dialog, QStringLiteral("dialog-") + slug(dialog.windowTitle()));
         } else {
             settle();
-            captureDialogOverWindow(dialog);
+            captureDialogOverWindow(dialog, QStringLiteral("dialog-over-main-window"));
             for (int page = 0; page < sheet->tabWidget().count(); ++page) {
                 sheet->setActivePage(page);
                 save(dialog, QStringLiteral("options-%1-%2")
                                  .arg(page + 1)
                                  .arg(slug(sheet->tabWidget().tabText(page))));
+            }
+            // Help comes up in front of the sheet, where the user can read it.
+            if (auto* help = sheet->findChild<QPushButton*>(QStringLiteral("helpButton"))) {
+                help->click();
+                captureDialogOverWindow(dialog, QStringLiteral("help-over-options-sheet"));
             }
         }
         dialog.hide();

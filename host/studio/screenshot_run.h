@@ -36,7 +36,7 @@ private:
     void settle();
     void captureMainWindow();
     void captureEditor();
-    void captureDialogOverWindow(QDialog& dialog);
+    void captureDialogOverWindow(QDialog& dialog, const QString& name);
     void captureOptionsSheet();
     void captureTreeMenu();
     void captureCommonDialogs();

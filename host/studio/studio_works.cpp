@@ -280,6 +280,8 @@ HRESULT StudioWorks::ShowHelp(const Bstr& request) {
             viewer->setWindowFlag(Qt::Window);
             viewer->setWindowTitle(QStringLiteral("Help"));
             viewer->resize(QSize(560, 480).boundedTo(modal->screen()->availableSize()));
+            // Over the dialog, a little down and right: it is in front of what asked for it.
+            viewer->move(modal->geometry().center() - viewer->rect().center() + QPoint(40, 30));
         }
         viewer->showRequest(toNarrow(request));
         viewer->show();
