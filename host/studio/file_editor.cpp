@@ -90,9 +90,8 @@ FileEditor::FileEditor(QWidget* parent) : QsciScintilla(parent) {
 }
 
 void FileEditor::fitLineNumbers() {
-    setMarginWidth(kNumberMargin,
-                   QString(std::max(3, static_cast<int>(QString::number(lines()).size())) + 1,
-                           QLatin1Char('9')));
+    const int digits = std::max(3, static_cast<int>(QString::number(lines()).size()));
+    setMarginWidth(kNumberMargin, QString(digits + 1, QLatin1Char('9')));
 }
 
 QString FileEditor::decode(const QByteArray& bytes, Encoding* encoding) {
