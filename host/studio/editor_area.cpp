@@ -57,9 +57,15 @@ FileEditor* EditorArea::openFile(const std::string& linuxPath, std::string* erro
         addTab(editor, editor->fileName());
         setTabToolTip(indexOf(editor),
                       QFile::decodeName(QByteArray::fromStdString(editor->path())));
-        connect(editor->document(), &QTextDocument::modificationChanged, this,
+        connect(editor, &QsciScintilla::modificationChanged, this,
                 [this, editor] { updateTitle(editor); });
-        connect(editor, &QPlainTextEdit::cursorPositionChanged, this, [this, editor] {
+        const auto known = m_diagnostics.find(editor->path());
+        if (known != m_diagnostics.end()) {
+            for (const FileEditor::Diagnostic& diagnostic : known->second) {
+                editor->addDiagnostic(diagnostic);
+            }
+        }
+        connect(editor, &QsciScintilla::cursorPositionChanged, this, [this, editor] {
             if (editor == currentWidget()) {
                 emit cursorPlaceChanged();
             }
@@ -136,6 +142,22 @@ void EditorArea::closeAll() {
     for (FileEditor* editor : editors()) {
         removeTab(indexOf(editor));
         editor->deleteLater();
+    }
+}
+
+void EditorArea::addDiagnostic(const std::string& linuxPath,
+                               const FileEditor::Diagnostic& diagnostic) {
+    const std::string path = canonicalPath(linuxPath);
+    m_diagnostics[path].push_back(diagnostic);
+    if (FileEditor* editor = find(path)) {
+        editor->addDiagnostic(diagnostic);
+    }
+}
+
+void EditorArea::clearDiagnostics() {
+    m_diagnostics.clear();
+    for (FileEditor* editor : editors()) {
+        editor->clearDiagnostics();
     }
 }
 

@@ -1,13 +1,14 @@
 #pragma once
 
+#include "studio/file_editor.h"
+
 #include <QTabWidget>
 
+#include <map>
 #include <string>
 #include <vector>
 
 namespace avrtazu {
-
-class FileEditor;
 
 // The editor tabs: one FileEditor per file, found by the file's canonical Linux path. Every
 // question about unsaved text goes through the DialogService.
@@ -42,6 +43,11 @@ public:
     // Closes every editor without asking.
     void closeAll();
 
+    // The last build's complaints, kept for files opened later: marked in the file's editor.
+    void addDiagnostic(const std::string& linuxPath, const FileEditor::Diagnostic& diagnostic);
+    // A new build starts: the marks of the last one go.
+    void clearDiagnostics();
+
     // The path that identifies a file: absolute, normal, symbolic links resolved.
     static std::string canonicalPath(const std::string& linuxPath);
 
@@ -53,6 +59,8 @@ private:
     void updateTitle(FileEditor* editor);
     // Shows a failure in a message box.
     static void report(const std::string& text);
+
+    std::map<std::string, std::vector<FileEditor::Diagnostic>> m_diagnostics;
 };
 
 } // namespace avrtazu

@@ -1,5 +1,7 @@
 #include "studio/file_editor.h"
 
+#include <Qsci/qscilexercpp.h>
+
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -8,7 +10,7 @@
 #include <QMimeData>
 #include <QSaveFile>
 #include <QStringDecoder>
-#include <QTextBlock>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -17,6 +19,18 @@ namespace avrtazu {
 namespace {
 
 const QByteArray kByteOrderMark("\xEF\xBB\xBF", 3);
+
+enum Margin { kNumberMargin = 0, kSymbolMargin = 1 };
+enum Marker { kErrorSymbol = 0, kWarningSymbol, kErrorLine, kWarningLine, kJumpLine };
+const QColor kErrorColour(220, 40, 40);
+const QColor kWarningColour(235, 160, 0);
+constexpr int kHoverDelay = 400;
+constexpr int kCaretLineAlpha = 40;
+
+bool isCode(const QString& fileName) {
+    static const QStringList extensions{"c", "h", "cpp", "hpp", "cc", "cxx", "hh", "inc"};
+    return extensions.contains(QFileInfo(fileName).suffix(), Qt::CaseInsensitive);
+}
 
 QString fromLocal(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
@@ -28,12 +42,56 @@ bool fitsLatin1(const QString& text) {
 
 } // namespace
 
-FileEditor::FileEditor(QWidget* parent) : QPlainTextEdit(parent) {
-    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    setLineWrapMode(QPlainTextEdit::NoWrap);
-    setTabStopDistance(4 * fontMetrics().horizontalAdvance(QLatin1Char(' ')));
+FileEditor::FileEditor(QWidget* parent) : QsciScintilla(parent) {
+    const QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    setFont(font);
+    setUtf8(true);
+    // The text holds LF only; the file's own line ends come back on save.
+    setEolMode(EolUnix);
+    setTabWidth(4);
+    setAutoIndent(true);
+    setWrapMode(WrapNone);
+    setBraceMatching(SloppyBraceMatch);
+    setCaretLineVisible(true);
+    setCaretLineBackgroundColor(QColor(120, 170, 255));
+    // See-through, so that the mark of an error on the cursor's line still shows.
+    SendScintilla(SCI_SETCARETLINEBACKALPHA, kCaretLineAlpha);
+    setMatchedBraceBackgroundColor(QColor(180, 238, 180));
+    setUnmatchedBraceForegroundColor(QColor(200, 0, 0));
+
+    setMarginType(kNumberMargin, NumberMargin);
+    setMarginsFont(font);
+    setMarginType(kSymbolMargin, SymbolMargin);
+    setMarginWidth(kSymbolMargin, QFontMetrics(font).height());
+    setMarginMarkerMask(kSymbolMargin,
+                        (1 << kErrorSymbol) | (1 << kWarningSymbol) | (1 << kJumpLine));
+    setMarginMarkerMask(kNumberMargin, 0);
+    markerDefine(Circle, kErrorSymbol);
+    setMarkerBackgroundColor(kErrorColour, kErrorSymbol);
+    setMarkerForegroundColor(kErrorColour.darker(), kErrorSymbol);
+    markerDefine(RightTriangle, kWarningSymbol);
+    setMarkerBackgroundColor(kWarningColour, kWarningSymbol);
+    setMarkerForegroundColor(kWarningColour.darker(), kWarningSymbol);
+    markerDefine(Background, kErrorLine);
+    setMarkerBackgroundColor(QColor(255, 222, 222), kErrorLine);
+    markerDefine(Background, kWarningLine);
+    setMarkerBackgroundColor(QColor(255, 243, 204), kWarningLine);
+    markerDefine(LeftRectangle, kJumpLine);
+    setMarkerBackgroundColor(QColor(40, 110, 220), kJumpLine);
+    fitLineNumbers();
+    connect(this, &QsciScintilla::linesChanged, this, [this] { fitLineNumbers(); });
+
+    SendScintilla(SCI_SETMOUSEDWELLTIME, kHoverDelay);
+    connect(this, &QsciScintillaBase::SCN_DWELLSTART, this,
+            [this](int position, int x, int y) { showDiagnosticAt(position, x, y); });
+    connect(this, &QsciScintillaBase::SCN_DWELLEND, this, [] { QToolTip::hideText(); });
     // The mark of a jump stays until the user edits the text.
-    connect(this, &QPlainTextEdit::textChanged, this, [this] { clearMark(); });
+    connect(this, &QsciScintilla::textChanged, this, [this] { clearMark(); });
+}
+
+void FileEditor::fitLineNumbers() {
+    const int digits = std::max(3, static_cast<int>(QString::number(lines()).size()));
+    setMarginWidth(kNumberMargin, QString(digits + 1, QLatin1Char('9')));
 }
 
 QString FileEditor::decode(const QByteArray& bytes, Encoding* encoding) {
@@ -81,8 +139,17 @@ bool FileEditor::load(const std::string& linuxPath, std::string* error) {
         return false;
     }
     m_path = linuxPath;
-    setPlainText(decode(bytes, &m_encoding));
-    document()->setModified(false);
+    if (isCode(fileName()) && lexer() == nullptr) {
+        auto* cpp = new QsciLexerCPP(this);
+        cpp->setFoldPreprocessor(false);
+        cpp->setFont(font());
+        setLexer(cpp);
+    }
+    setText(decode(bytes, &m_encoding));
+    // Loading is no edit the user could undo.
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
+    setModified(false);
+    clearDiagnostics();
     clearMark();
     return true;
 }
@@ -93,14 +160,14 @@ bool FileEditor::save(std::string* error) {
         *error = "Cannot save " + m_path + ": " + file.errorString().toStdString();
         return false;
     }
-    const QString text = toPlainText();
-    const QByteArray bytes = encode(text, m_encoding);
+    const QString content = text();
+    const QByteArray bytes = encode(content, m_encoding);
     if (file.write(bytes) != bytes.size() || !file.commit()) {
         *error = "Cannot save " + m_path + ": " + file.errorString().toStdString();
         return false;
     }
-    m_encoding.latin1 = m_encoding.latin1 && fitsLatin1(text);
-    document()->setModified(false);
+    m_encoding.latin1 = m_encoding.latin1 && fitsLatin1(content);
+    setModified(false);
     return true;
 }
 
@@ -108,34 +175,81 @@ QString FileEditor::fileName() const {
     return QFileInfo(fromLocal(m_path)).fileName();
 }
 
-bool FileEditor::isModified() const {
-    return document()->isModified();
+int FileEditor::clampedLine(long line) const {
+    return static_cast<int>(std::clamp(line, 1L, static_cast<long>(std::max(1, lines())))) - 1;
 }
 
 void FileEditor::goToLine(long line) {
-    QTextBlock block = document()->findBlockByNumber(static_cast<int>(std::max(1L, line) - 1));
-    if (!block.isValid()) {
-        block = document()->lastBlock();
-    }
-    setTextCursor(QTextCursor(block));
-    centerCursor();
-
-    QTextEdit::ExtraSelection mark;
-    mark.format.setBackground(QColor(255, 236, 179));
-    mark.format.setProperty(QTextFormat::FullWidthSelection, true);
-    mark.cursor = QTextCursor(block);
-    setExtraSelections({mark});
-    m_markedLine = block.blockNumber() + 1;
+    const int index = clampedLine(line);
+    setCursorPosition(index, 0);
+    SendScintilla(SCI_VERTICALCENTRECARET);
+    markerDeleteAll(kJumpLine);
+    markerAdd(index, kJumpLine);
+    m_markedLine = index + 1;
 }
 
 int FileEditor::currentLine() const {
-    return textCursor().blockNumber() + 1;
+    int line = 0;
+    int column = 0;
+    getCursorPosition(&line, &column);
+    return line + 1;
+}
+
+int FileEditor::currentColumn() const {
+    int line = 0;
+    int column = 0;
+    getCursorPosition(&line, &column);
+    return column + 1;
 }
 
 void FileEditor::clearMark() {
     if (m_markedLine != 0) {
-        setExtraSelections({});
+        markerDeleteAll(kJumpLine);
         m_markedLine = 0;
+    }
+}
+
+void FileEditor::addDiagnostic(const Diagnostic& diagnostic) {
+    const int index = clampedLine(diagnostic.line);
+    const int handle = markerAdd(index, diagnostic.error ? kErrorSymbol : kWarningSymbol);
+    markerAdd(index, diagnostic.error ? kErrorLine : kWarningLine);
+    m_marks.push_back({handle, diagnostic.error, diagnostic.text});
+}
+
+void FileEditor::clearDiagnostics() {
+    for (const int marker : {kErrorSymbol, kWarningSymbol, kErrorLine, kWarningLine}) {
+        markerDeleteAll(marker);
+    }
+    m_marks.clear();
+}
+
+std::vector<FileEditor::Diagnostic> FileEditor::diagnostics() const {
+    std::vector<Diagnostic> placed;
+    for (const Mark& mark : m_marks) {
+        placed.push_back({markerLine(mark.handle) + 1, mark.error, mark.text});
+    }
+    return placed;
+}
+
+QString FileEditor::diagnosticText(int line) const {
+    QStringList texts;
+    for (const Diagnostic& diagnostic : diagnostics()) {
+        if (diagnostic.line == line) {
+            texts << diagnostic.text;
+        }
+    }
+    return texts.join(QLatin1Char('\n'));
+}
+
+void FileEditor::showDiagnosticAt(int position, int x, int y) {
+    // Over the margin there is no text position; the line is the one at the height.
+    if (position < 0) {
+        position = static_cast<int>(SendScintilla(SCI_POSITIONFROMPOINT, x, y));
+    }
+    const int line = static_cast<int>(SendScintilla(SCI_LINEFROMPOSITION, position)) + 1;
+    const QString text = diagnosticText(line);
+    if (!text.isEmpty()) {
+        QToolTip::showText(viewport()->mapToGlobal(QPoint(x, y)), text, viewport());
     }
 }
 
@@ -144,7 +258,7 @@ void FileEditor::dragEnterEvent(QDragEnterEvent* event) {
         event->ignore();
         return;
     }
-    QPlainTextEdit::dragEnterEvent(event);
+    QsciScintilla::dragEnterEvent(event);
 }
 
 void FileEditor::dragMoveEvent(QDragMoveEvent* event) {
@@ -152,7 +266,7 @@ void FileEditor::dragMoveEvent(QDragMoveEvent* event) {
         event->ignore();
         return;
     }
-    QPlainTextEdit::dragMoveEvent(event);
+    QsciScintilla::dragMoveEvent(event);
 }
 
 void FileEditor::dropEvent(QDropEvent* event) {
@@ -160,7 +274,7 @@ void FileEditor::dropEvent(QDropEvent* event) {
         event->ignore();
         return;
     }
-    QPlainTextEdit::dropEvent(event);
+    QsciScintilla::dropEvent(event);
 }
 
 } // namespace avrtazu

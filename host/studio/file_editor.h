@@ -1,17 +1,21 @@
 #pragma once
 
+#include <Qsci/qsciscintilla.h>
+
 #include <QByteArray>
-#include <QPlainTextEdit>
 #include <QString>
 
 #include <string>
+#include <vector>
 
 namespace avrtazu {
 
-// One source file in an editor tab. The file's bytes survive a load and a save unchanged as
-// far as the user did not edit them: line ends (LF or CR LF), a UTF-8 byte order mark and
-// text that is not UTF-8 (kept as Latin-1) are remembered and written back.
-class FileEditor : public QPlainTextEdit {
+// One source file in an editor tab: C highlighting, line numbers, the cursor's line and
+// matching braces shown, and a marker with hover text on each line the last build complained
+// about. The file's bytes survive a load and a save unchanged as far as the user did not edit
+// them: line ends (LF or CR LF), a UTF-8 byte order mark and text that is not UTF-8 (kept as
+// Latin-1) are remembered and written back.
+class FileEditor : public QsciScintilla {
     Q_OBJECT
 
 public:
@@ -20,6 +24,12 @@ public:
         bool crlf = false;
         bool latin1 = false;
         bool byteOrderMark = false;
+    };
+    // A complaint of the last build about a line.
+    struct Diagnostic {
+        int line = 0;
+        bool error = false;
+        QString text;
     };
 
     explicit FileEditor(QWidget* parent = nullptr);
@@ -31,15 +41,24 @@ public:
 
     const std::string& path() const { return m_path; }
     QString fileName() const;
-    bool isModified() const;
 
     // Puts the cursor at the start of a line (from 1; past the end: the last line), shows it
     // in the middle of the view and marks it.
     void goToLine(long line);
-    // The cursor's line, from 1.
+    // The cursor's line and column, from 1.
     int currentLine() const;
+    int currentColumn() const;
     // The line goToLine marked last, from 1; 0 when none is marked.
     int markedLine() const { return m_markedLine; }
+
+    // Marks a line (from 1; past the end: the last line) with a complaint of the build. The
+    // mark moves with the text around it until clearDiagnostics.
+    void addDiagnostic(const Diagnostic& diagnostic);
+    void clearDiagnostics();
+    // The complaints where their marks now stand.
+    std::vector<Diagnostic> diagnostics() const;
+    // What hovering over a line (from 1) shows; empty when the build said nothing about it.
+    QString diagnosticText(int line) const;
 
     const Encoding& encoding() const { return m_encoding; }
     static QString decode(const QByteArray& bytes, Encoding* encoding);
@@ -52,11 +71,21 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    struct Mark {
+        int handle = 0;
+        bool error = false;
+        QString text;
+    };
+
     void clearMark();
+    void showDiagnosticAt(int position, int x, int y);
+    void fitLineNumbers();
+    int clampedLine(long line) const;
 
     std::string m_path;
     Encoding m_encoding;
     int m_markedLine = 0;
+    std::vector<Mark> m_marks;
 };
 
 } // namespace avrtazu

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QPixmap>
 #include <QString>
 
 #include <string>
 #include <vector>
 
+class QDialog;
 class QWidget;
 
 namespace avrtazu {
@@ -12,9 +14,10 @@ namespace avrtazu {
 class StudioWindow;
 
 // The studio's screenshot mode: opens a project, builds it and writes PNG pictures of the main
-// window after the build, of each page of the options sheet and of the project tree's context
-// menu. A build with errors also opens the first error's source line before the picture. The
-// project file is never saved.
+// window after the build, of each page of the options sheet, of the sheet in front of the main
+// window and of the project tree's context menu, each window at its own size in a frame. A
+// build with errors also opens the first error's source line before the picture, and adds one
+// of the editor with its marks and hover text. The project file is never saved.
 class ScreenshotRun {
 public:
     // folder is a Linux path; it is created when missing.
@@ -26,11 +29,17 @@ public:
     const std::vector<std::string>& written() const { return m_written; }
 
 private:
+    // A window's picture inside a frame such as a window manager draws.
+    static QPixmap framed(QWidget& window);
     bool save(QWidget& widget, const QString& name);
+    bool save(const QPixmap& picture, const QString& name);
     void settle();
     void captureMainWindow();
+    void captureEditor();
+    void captureDialogOverWindow(QDialog& dialog, const QString& name);
     void captureOptionsSheet();
     void captureTreeMenu();
+    void captureCommonDialogs();
 
     StudioWindow& m_window;
     std::string m_folder;

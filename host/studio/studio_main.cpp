@@ -13,6 +13,8 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QIcon>
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include <cstdlib>
 #include <cstring>
@@ -89,6 +91,12 @@ int main(int argc, char** argv) {
     avrtazu::registerPluginClass();
     avrtazu::QtDialogService dialogs;
     avrtazu::DialogService::install(&dialogs);
+
+    // Pictures show the window as it first opens, not where this user left it.
+    const QTemporaryDir freshSettings;
+    if (parser.isSet(screenshotsOption)) {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, freshSettings.path());
+    }
 
     int status = 0;
     {

@@ -32,6 +32,8 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -53,6 +55,14 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kStatusMessageTime = 6000;
+constexpr int kErrorMessageTime = 15000;
+// The size the window opens at the first time, where the screen has room for it.
+constexpr QSize kFirstSize(1100, 720);
+// Where the window's place is remembered between runs.
+const QString kSettingsOwner = QStringLiteral("avrtazu");
+const QString kSettingsName = QStringLiteral("avrtazu-studio");
+constexpr int kOutputHeight = 200;
+const QString kGeometryKey = QStringLiteral("window/geometry");
 // How often the title checks whether the project has unsaved changes.
 constexpr int kChangeWatchInterval = 1000;
 
@@ -121,8 +131,22 @@ StudioWindow::StudioWindow(const std::string& studioFolder, QWidget* parent)
     m_changeWatch->setInterval(kChangeWatchInterval);
     connect(m_changeWatch, &QTimer::timeout, this, [this] { updateTitle(); });
 
-    resize(1100, 720);
+    placeOnScreen();
     afterProjectChange();
+}
+
+void StudioWindow::placeOnScreen() {
+    const QSettings stored(kSettingsOwner, kSettingsName);
+    // Qt puts a remembered window back within the screens there are now.
+    if (!restoreGeometry(stored.value(kGeometryKey).toByteArray())) {
+        const QRect room = screen()->availableGeometry();
+        // Room for the frame the window manager adds.
+        const QSize frame(16, 40);
+        resize(kFirstSize.boundedTo(room.size() - frame).expandedTo(minimumSizeHint()));
+        move(room.center() - QPoint(width() / 2, (height() + frame.height()) / 2));
+    }
+    // The build output takes at most a quarter of a small window, the editor the rest.
+    resizeDocks({m_outputDock}, {std::min(kOutputHeight, height() / 4)}, Qt::Vertical);
 }
 
 StudioWindow::~StudioWindow() {
@@ -155,7 +179,6 @@ void StudioWindow::createPanes() {
     m_outputDock->raise();
     m_helpDock = addPane(QStringLiteral("Help"), m_help, Qt::RightDockWidgetArea);
     m_helpDock->hide();
-    resizeDocks({m_outputDock}, {200}, Qt::Vertical);
 
     connect(m_output, &OutputPane::lineActivated, this, [this](const QString& line) {
         if (IGuiPlugin* plugin = m_session->plugin()) {
@@ -166,11 +189,10 @@ void StudioWindow::createPanes() {
     connect(m_output, &OutputPane::summaryChanged, this, [this] { refreshStatus(); });
     connect(m_editors, &EditorArea::cursorPlaceChanged, this, [this] {
         const FileEditor* editor = m_editors->currentEditor();
-        m_cursorLabel->setText(editor == nullptr
-                                   ? QString()
-                                   : QStringLiteral("Ln %1, Col %2")
-                                         .arg(editor->currentLine())
-                                         .arg(editor->textCursor().positionInBlock() + 1));
+        m_cursorLabel->setText(editor == nullptr ? QString()
+                                                 : QStringLiteral("Ln %1, Col %2")
+                                                       .arg(editor->currentLine())
+                                                       .arg(editor->currentColumn()));
     });
 }
 
@@ -326,10 +348,20 @@ void StudioWindow::onLog(long level, const std::string& prefix, const std::strin
     m_log->addEntry(level, QString::fromLocal8Bit(prefix), QString::fromLocal8Bit(context),
                     QString::fromLocal8Bit(message));
     m_session->noteLog(level, message);
-    if (level == LogPane::kError && !m_logDock->isVisible()) {
-        statusBar()->showMessage(QStringLiteral("Error: ") + QString::fromLocal8Bit(message),
-                                 kStatusMessageTime);
+    if (level == LogPane::kDebug) {
+        // The plug-in tells why something failed at debug level, right before the failure.
+        m_lastReason = message;
+        return;
     }
+    if (level == LogPane::kError) {
+        std::string notice = message;
+        if (!m_lastReason.empty() && message.find(m_lastReason) == std::string::npos) {
+            notice += ": " + m_lastReason;
+        }
+        statusBar()->showMessage(QStringLiteral("Error: ") + QString::fromLocal8Bit(notice),
+                                 kErrorMessageTime);
+    }
+    m_lastReason.clear();
 }
 
 std::string StudioWindow::startFolder() const {
@@ -587,6 +619,7 @@ void StudioWindow::dropFiles(const std::vector<std::string>& linuxPaths) {
 
 void StudioWindow::closeEvent(QCloseEvent* event) {
     if (closeProject()) {
+        QSettings(kSettingsOwner, kSettingsName).setValue(kGeometryKey, saveGeometry());
         event->accept();
     } else {
         event->ignore();

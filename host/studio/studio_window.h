@@ -96,6 +96,8 @@ private:
     enum class SaveOutcome { Saved, Declined, Failed };
     class BusyScope;
 
+    // Where the window was last, or a size the screen has room for.
+    void placeOnScreen();
     void createPanes();
     void createMenus();
     void createStatusBar();
@@ -136,6 +138,8 @@ private:
     QLabel* m_cursorLabel = nullptr;
     QTimer* m_changeWatch = nullptr;
     std::string m_lastFolder;
+    // The reason the plug-in logged last, for the error that follows it.
+    std::string m_lastReason;
     int m_busy = 0;
     int m_pumping = 0;
 };

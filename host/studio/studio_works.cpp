@@ -7,10 +7,14 @@
 
 #include "lib/project_document.h"
 #include "platform/drive_map.h"
+#include "platform/toolchain_contract.h"
 #include "plugin/plugin_module.h"
+#include "plugin/source_line_reference.h"
 
+#include <QApplication>
 #include <QDockWidget>
 #include <QMainWindow>
+#include <QScreen>
 
 namespace avrtazu {
 
@@ -18,6 +22,7 @@ namespace {
 
 // The width the plug-in's left window starts with: room for a project tree.
 constexpr int kDockWidth = 260;
+const QString kHelpWindowName = QStringLiteral("help-window");
 
 std::string windowsFolder(const std::string& linuxFolder) {
     std::string folder = DriveMap::toWindows(linuxFolder);
@@ -221,7 +226,33 @@ HRESULT StudioWorks::OpenFile(const Bstr& path, long) {
 
 HRESULT StudioWorks::AddOutputMessage(const Bstr& text, long kind) {
     m_output.addLine(QString::fromStdWString(text), kind);
+    markDiagnostic(toNarrow(text));
     return S_OK;
+}
+
+void StudioWorks::markDiagnostic(const std::string& line) {
+    const bool error = line.find(toolchain_contract::kErrorMarker) != std::string::npos;
+    if (!error && line.find(toolchain_contract::kWarningMarker) == std::string::npos) {
+        return;
+    }
+    // The mark goes where the jump from this line lands.
+    const std::optional<SourceLineReference> place = SourceLineReference::parse(line);
+    const ProjectDocument* document = m_documentSource ? m_documentSource() : nullptr;
+    if (!place || document == nullptr || !document->isOpen()) {
+        return;
+    }
+    const std::string file = DriveMap::toLinux(document->windowsFolder() + place->fileName);
+    if (file.empty()) {
+        return;
+    }
+    const std::size_t close = line.find("):");
+    QString said =
+        QString::fromLocal8Bit(close == std::string::npos ? line : line.substr(close + 2))
+            .trimmed();
+    said.remove(QStringLiteral("[warning]"));
+    m_editors.addDiagnostic(
+        file, {static_cast<int>(place->line), error,
+               (error ? QStringLiteral("Error: ") : QStringLiteral("Warning: ")) + said.trimmed()});
 }
 
 HRESULT StudioWorks::GetObjectFileState(std::int16_t* state) {
@@ -237,6 +268,25 @@ HRESULT StudioWorks::ShowHelp(const Bstr& request) {
     const HelpViewer::Result result = m_help.showRequest(toNarrow(request));
     if (result == HelpViewer::Result::UnknownTopic) {
         note(1, "The help has no page on this topic: " + toNarrow(request));
+    }
+    // A modal dialog that asks for help keeps the main window out of reach until it closes:
+    // the help comes up in a window of the dialog's own, in front of it.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal != nullptr && modal != &m_window) {
+        auto* viewer = modal->findChild<HelpViewer*>(kHelpWindowName);
+        if (viewer == nullptr) {
+            viewer = new HelpViewer(modal);
+            viewer->setObjectName(kHelpWindowName);
+            viewer->setWindowFlag(Qt::Window);
+            viewer->setWindowTitle(QStringLiteral("Help"));
+            viewer->resize(QSize(560, 480).boundedTo(modal->screen()->availableSize()));
+            // Over the dialog, a little down and right: it is in front of what asked for it.
+            viewer->move(modal->geometry().center() - viewer->rect().center() + QPoint(40, 30));
+        }
+        viewer->showRequest(toNarrow(request));
+        viewer->show();
+        viewer->raise();
+        viewer->activateWindow();
     }
     changed(Change::Help);
     return result == HelpViewer::Result::NotARequest ? E_INVALIDARG : S_OK;
@@ -258,6 +308,7 @@ HRESULT StudioWorks::GetStudioDirectory(Bstr* path) {
 
 HRESULT StudioWorks::ClearOutput() {
     m_output.clearLines();
+    m_editors.clearDiagnostics();
     changed(Change::OutputCleared);
     return S_OK;
 }

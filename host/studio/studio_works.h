@@ -94,6 +94,8 @@ private:
     // The Linux path of a Windows path from the plug-in; empty when it names no mapped drive.
     static std::string linuxPath(const Bstr& windowsPath);
     void changed(Change change);
+    // Marks the source line an "!E" or "!W" line of the build names.
+    void markDiagnostic(const std::string& line);
     void note(long level, const std::string& text);
 
     QMainWindow& m_window;

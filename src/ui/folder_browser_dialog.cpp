@@ -10,10 +10,18 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 namespace avrtazu {
+
+namespace {
+
+// The file system model sorts rows that arrive a moment after they come.
+constexpr int kSortTime = 50;
+
+} // namespace
 
 FolderBrowserDialog::FolderBrowserDialog(QWidget* parent, const QString& title)
     : QDialog(parent), m_model(new QFileSystemModel(this)), m_tree(new QTreeView(this)),
@@ -41,7 +49,25 @@ FolderBrowserDialog::FolderBrowserDialog(QWidget* parent, const QString& title)
     connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { updateOkButton(); });
+    // The folders load in the background: the selected one comes into view as they arrive.
+    connect(m_model, &QFileSystemModel::directoryLoaded, this, [this](const QString& folder) {
+        // After the model has sorted the new rows.
+        if (selectedLinuxPath().startsWith(folder)) {
+            QTimer::singleShot(kSortTime, this, [this] { showSelected(); });
+        }
+    });
     updateOkButton();
+}
+
+void FolderBrowserDialog::showSelected() {
+    if (m_tree->currentIndex().isValid()) {
+        m_tree->scrollTo(m_tree->currentIndex(), QAbstractItemView::PositionAtCenter);
+    }
+}
+
+void FolderBrowserDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    showSelected();
 }
 
 void FolderBrowserDialog::selectFolder(const std::string& windowsFolder) {
@@ -56,8 +82,8 @@ void FolderBrowserDialog::selectFolder(const std::string& windowsFolder) {
     const QModelIndex index = linuxPath.isEmpty() ? QModelIndex() : m_model->index(linuxPath);
     m_tree->setCurrentIndex(index);
     if (index.isValid()) {
-        m_tree->scrollTo(index);
         m_tree->expand(index);
+        showSelected();
     }
     updateOkButton();
 }

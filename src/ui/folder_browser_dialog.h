@@ -37,8 +37,12 @@ public:
     // A Linux folder as a Windows path with exactly one trailing backslash.
     static std::string windowsFolder(const QString& linuxPath);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void updateOkButton();
+    void showSelected();
     QString selectedLinuxPath() const;
 
     QFileSystemModel* m_model;

@@ -99,6 +99,11 @@ CGeneralPropertyPage::CGeneralPropertyPage(Project& project, CProjectPropertiesS
     m_outputDirectoryBrowseButton = new QPushButton(QStringLiteral("..."), this);
     m_outputDirectoryBrowseButton->setObjectName(QStringLiteral("outputDirectoryBrowseButton"));
 
+    // A field the user cannot type in looks so.
+    for (QLineEdit* edit : {m_externalMakefileEdit, m_outputFileNameEdit, m_outputDirectoryEdit}) {
+        edit->setStyleSheet(QStringLiteral("QLineEdit:read-only { background: palette(window); }"));
+    }
+
     auto* configurationRow = new QHBoxLayout;
     configurationRow->addWidget(configurationLabel);
     configurationRow->addWidget(m_configurationCombo, 1);

@@ -10,9 +10,11 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 
@@ -36,6 +38,16 @@ CProjectPropertiesDialog::CProjectPropertiesDialog(const Project& project, QWidg
     addField(outputForm, "Last build:", "lastBuild");
     addField(outputForm, "Output file size:", "outputFileSize");
     addField(outputForm, "Target part:", "targetPart");
+
+    // One label column for both groups.
+    int labelWidth = 0;
+    const QList<QLabel*> labels = findChildren<QLabel*>();
+    for (const QLabel* label : labels) {
+        labelWidth = std::max(labelWidth, label->sizeHint().width());
+    }
+    for (QLabel* label : labels) {
+        label->setMinimumWidth(labelWidth);
+    }
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -71,8 +83,9 @@ void CProjectPropertiesDialog::fill(const Project& project) {
     setField("activeConfiguration", project.currentConfigName());
     setField("optionsChanged", project.isDirty() ? "Yes" : "No");
 
+    // Shown as the project holds it; looked up where the build puts it.
+    setField("outputFile", project.outputDir() + project.outputFileName());
     const std::string outputFile = outputDirectory(project) + project.outputFileName();
-    setField("outputFile", outputFile);
     if (const std::optional<FileStatus> status = FileSystem::status(outputFile)) {
         setField("lastBuild", FileInfoText::dateText(status->modified));
         setField("outputFileSize", FileInfoText::sizeText(status->size));

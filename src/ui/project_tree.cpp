@@ -570,6 +570,20 @@ void CProjectTree::keyPressEvent(QKeyEvent* event) {
         m_flows->removeSelectedFile();
         event->accept();
         return;
+    case Qt::Key_F10:
+        // The desktop's other key for the context menu, beside the Menu key.
+        if (event->modifiers() == Qt::ShiftModifier) {
+            const QPoint place = currentItem() == nullptr
+                                     ? QPoint(0, 0)
+                                     : visualItemRect(currentItem()).bottomLeft();
+            QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, place,
+                                        viewport()->mapToGlobal(place));
+            contextMenuEvent(&menuEvent);
+            event->accept();
+            return;
+        }
+        QTreeWidget::keyPressEvent(event);
+        return;
     default:
         QTreeWidget::keyPressEvent(event);
     }

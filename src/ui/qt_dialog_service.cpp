@@ -8,7 +8,12 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QScreen>
+#include <QTreeView>
 
+#include <algorithm>
 #include <sstream>
 
 namespace avrtazu {
@@ -48,6 +53,41 @@ QString description(const std::string& display) {
 }
 
 } // namespace
+
+void QtDialogService::fitToScreen(QFileDialog& dialog) {
+    if (auto* view = dialog.findChild<QTreeView*>()) {
+        view->header()->setStretchLastSection(false);
+        view->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        view->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
+    const QScreen* screen = dialog.screen();
+    const QSize room = screen == nullptr ? QSize(800, 600) : screen->availableSize();
+    dialog.resize(std::min(760, room.width() * 9 / 10), std::min(480, room.height() * 9 / 10));
+}
+
+void QtDialogService::keepLineBreaks(QMessageBox& box) {
+    const QStringList lines = box.text().split(QLatin1Char('\n'));
+    auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    if (lines.size() < 2 || label == nullptr) {
+        return;
+    }
+    // The box wraps what is wider than its own limit; it keeps a label this wide whole.
+    int widest = 0;
+    for (const QString& line : lines) {
+        widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
+    }
+    const QScreen* screen = box.screen();
+    const int room = screen == nullptr ? 800 : screen->availableSize().width() * 3 / 4;
+    if (widest < room) {
+        label->setMinimumWidth(widest + label->fontMetrics().averageCharWidth());
+    }
+}
+
+QStringList QtDialogService::chooseFiles(QFileDialog& dialog) {
+    dialog.setViewMode(QFileDialog::Detail);
+    fitToScreen(dialog);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+}
 
 QtDialogService::OwnerScope::OwnerScope(QWidget* owner) : m_previous(ownerSlot()) {
     ownerSlot() = owner;
@@ -177,6 +217,7 @@ MessageAnswer QtDialogService::messageBox(const std::string& text, const std::st
         caption.empty() ? QApplication::applicationDisplayName() : QString::fromLocal8Bit(caption);
     QMessageBox box(qtIcon(icon), title, QString::fromLocal8Bit(text), qtButtons(buttons), owner());
     box.setTextFormat(Qt::PlainText);
+    keepLineBreaks(box);
     return answerFor(box.exec(), buttons);
 }
 
@@ -187,28 +228,22 @@ std::vector<std::string> QtDialogService::openFiles(const std::string& title,
     const QString caption = QString::fromLocal8Bit(title);
     const QString directory = startDirectory(startFolder);
     const QString qtFilter = toQtFilter(filter);
-    QStringList chosen;
-    if (allowMultiple) {
-        chosen = QFileDialog::getOpenFileNames(owner(), caption, directory, qtFilter);
-    } else {
-        chosen << QFileDialog::getOpenFileName(owner(), caption, directory, qtFilter);
-    }
-    return toWindowsPaths(chosen);
+    QFileDialog dialog(owner(), caption, directory, qtFilter);
+    dialog.setFileMode(allowMultiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    return toWindowsPaths(chooseFiles(dialog));
 }
 
 std::optional<std::string> QtDialogService::saveFile(const std::string& title,
                                                      const std::string& initialName,
                                                      const std::string& startFolder,
                                                      bool overwritePrompt) {
-    QString start = startDirectory(startFolder);
+    QFileDialog dialog(owner(), QString::fromLocal8Bit(title), startDirectory(startFolder));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !overwritePrompt);
     if (!initialName.empty()) {
-        start = QDir(start).filePath(QFile::decodeName(QByteArray::fromStdString(initialName)));
+        dialog.selectFile(QFile::decodeName(QByteArray::fromStdString(initialName)));
     }
-    const QFileDialog::Options options =
-        overwritePrompt ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite;
-    const QString chosen = QFileDialog::getSaveFileName(owner(), QString::fromLocal8Bit(title),
-                                                        start, QString(), nullptr, options);
-    const std::vector<std::string> paths = toWindowsPaths(QStringList{chosen});
+    const std::vector<std::string> paths = toWindowsPaths(chooseFiles(dialog));
     if (paths.empty()) {
         return std::nullopt;
     }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+class QFileDialog;
 class QWidget;
 
 namespace avrtazu {
@@ -55,11 +56,18 @@ public:
     // close box) is the box's cancel: Cancel, or No for Yes/No, or Ok for a lone OK.
     static MessageAnswer answerFor(int clickedButton, MessageButtons buttons);
 
+    // A file dialog's columns wide enough for their texts, the dialog within its screen.
+    static void fitToScreen(QFileDialog& dialog);
+    // A message already broken into short lines keeps its lines instead of being wrapped anew.
+    static void keepLineBreaks(QMessageBox& box);
+
     // The window the dialogs come up over.
     static QWidget* owner();
 
 private:
     static QPointer<QWidget>& ownerSlot();
+    // Runs a file dialog in detail view: the chosen files, none when cancelled.
+    static QStringList chooseFiles(QFileDialog& dialog);
 };
 
 } // namespace avrtazu

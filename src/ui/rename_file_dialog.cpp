@@ -7,6 +7,7 @@
 #include "ui/modal_runner.h"
 
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -30,7 +31,12 @@ CRenameFileDialog::CRenameFileDialog(const SourceFile& file, QWidget* parent,
     rename->setDefault(true);
     buttons->addButton(QDialogButtonBox::Cancel);
 
+    auto* label = new QLabel(
+        QStringLiteral("&New name of ") + m_nameEdit->text() + QStringLiteral(":"), this);
+    label->setBuddy(m_nameEdit);
+
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(label);
     layout->addWidget(m_nameEdit);
     layout->addWidget(buttons);
 

@@ -176,6 +176,19 @@ void CTargetOptionDlg::buildControls() {
     right->addWidget(buildOtherOptions());
     right->addStretch();
     columns->addLayout(right);
+
+    // The tallest page: rows close enough that the sheet fits a screen 600 pixels high.
+    constexpr int kRowSpacing = 2;
+    for (QLayout* inner : findChildren<QLayout*>()) {
+        if (auto* form = qobject_cast<QFormLayout*>(inner)) {
+            form->setVerticalSpacing(kRowSpacing);
+        } else if (auto* box = qobject_cast<QVBoxLayout*>(inner)) {
+            box->setSpacing(kRowSpacing);
+        }
+    }
+    for (QGroupBox* group : findChildren<QGroupBox*>()) {
+        group->layout()->setContentsMargins(6, 2, 6, 4);
+    }
 }
 
 QWidget* CTargetOptionDlg::buildDeviceGroup() {

@@ -34,8 +34,7 @@ protected:
         FileEditor* editor = area.openFile(folder.write(name, "a\n"), &error);
         EXPECT_NE(editor, nullptr) << error;
         if (editor != nullptr && edited) {
-            editor->moveCursor(QTextCursor::Start);
-            editor->insertPlainText(QStringLiteral("b"));
+            editor->replaceSelectedText(QStringLiteral("b"));
         }
         return editor;
     }
@@ -186,7 +185,7 @@ TEST_F(StudioWorksTest, EditorsOpenAtTheLineAndTellTheActiveFileOrWhyNot) {
     ASSERT_EQ(works.IsFileOpen(windowsPath(main), &open), S_OK);
     EXPECT_NE(open, 0);
     // The plug-in goes on with its rename or delete: the question has no Cancel.
-    editors->find(main)->insertPlainText(QStringLiteral("x"));
+    editors->find(main)->replaceSelectedText(QStringLiteral("x"));
     dialogs.queueAnswer(MessageAnswer::Yes);
     EXPECT_EQ(works.CloseFile(windowsPath(main)), S_OK);
     ASSERT_EQ(works.IsFileOpen(windowsPath(main), &open), S_OK);

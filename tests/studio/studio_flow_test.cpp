@@ -12,11 +12,13 @@
 
 #include "platform/drive_map.h"
 #include "services/gui_works.h"
+#include "ui/project_tree_flows.h"
 
 #include <QAction>
 #include <QDockWidget>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QStatusBar>
 #include <QTest>
 #include <QUrl>
 
@@ -105,6 +107,24 @@ TEST_F(StudioFlowTest, BuildOptionsHelpAndADoubleClickOnAnErrorLine) {
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->path(), EditorArea::canonicalPath(folder.file("blink/main.c")));
     EXPECT_EQ(editor->markedLine(), 5);
+    // The error's and the warning's marks and hover texts stand there until a good build.
+    const std::vector<FileEditor::Diagnostic> marks = editor->diagnostics();
+    ASSERT_EQ(marks.size(), 2u);
+    EXPECT_TRUE(marks[0].error && !marks[1].error && marks[0].line == 5 && marks[1].line == 5);
+    EXPECT_EQ(editor->diagnosticText(5).toStdString(),
+              "Error: 'missing' undeclared (first use in this function)\nWarning: control "
+              "reaches end of non-void function [-Wreturn-type]");
+    folder.write("blink/main.c", "int main(void) {\n    return 0;\n}\n");
+    window->runCommand(0);
+    EXPECT_TRUE(editor->diagnostics().empty());
+
+    // A tree action that fails says so in the status bar, with the reason.
+    environment.dialogs.queueOpenFiles({DriveMap::toWindows(folder.file("blink/main.c"))});
+    tree().flows().addSourceFiles();
+    EXPECT_EQ(
+        window->statusBar()->currentMessage().toStdString(),
+        "Error: Error adding source file: " + DriveMap::toWindows(folder.file("blink/main.c")) +
+            " is already a part of this project.");
 }
 
 // A file dropped on the window goes to the project, which then asks before it closes and does

@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QScreen>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -44,7 +45,7 @@ protected:
     std::string editMain() {
         const std::string main = folder.write("proj/main.c", "int main;\n");
         EXPECT_EQ(script().host->OpenFile(toWide(DriveMap::toWindows(main)), 0), S_OK);
-        window->editors().currentEditor()->insertPlainText(QStringLiteral("// edited\n"));
+        window->editors().currentEditor()->replaceSelectedText(QStringLiteral("// edited\n"));
         return main;
     }
 
@@ -196,7 +197,7 @@ TEST_F(StudioWindowTest, FollowsThePlugInThroughAProjectsLife) {
     step("built from the menu while asking for a clean and a close");
     // So also for a command the plug-in's own window starts: it clears the output, then keeps
     // the window alive through the message pump while the tools run.
-    window->editors().currentEditor()->insertPlainText(QStringLiteral("// again\n"));
+    window->editors().currentEditor()->replaceSelectedText(QStringLiteral("// again\n"));
     script().host->ClearOutput();
     bool closed = true;
     QTimer::singleShot(0, window.get(), [&] {
@@ -209,7 +210,7 @@ TEST_F(StudioWindowTest, FollowsThePlugInThroughAProjectsLife) {
     step("the plug-in's own command with a build and a close asked for");
 
     // The project is saved as the IDE saves it before the plug-in closes.
-    window->editors().currentEditor()->insertPlainText(QStringLiteral("// last\n"));
+    window->editors().currentEditor()->replaceSelectedText(QStringLiteral("// last\n"));
     script().host->AddOutputMessage(L"Build succeeded with 0 Warnings...", kOutputPlain);
     step("an editor changed and a build told");
     environment.dialogs.queueAnswer(MessageAnswer::Yes);
@@ -217,6 +218,18 @@ TEST_F(StudioWindowTest, FollowsThePlugInThroughAProjectsLife) {
     EXPECT_EQ(test::readFile(main), "// edited\n// again\n// last\nint main;\n");
     step("closed, answering Yes");
     test::expectGolden("window.txt", transcript);
+}
+
+// The window opens within a small screen (offscreen: 800x600) and where the user left it.
+TEST_F(StudioWindowTest, FitsTheScreenAndOpensWhereItWasLeft) {
+    const QRect room = window->screen()->availableGeometry();
+    EXPECT_TRUE(room.contains(window->frameGeometry()));
+    const QRect left(room.topLeft() + QPoint(30, 20), QSize(500, 400));
+    window->setGeometry(left);
+    ASSERT_TRUE(window->close());
+    window.reset();
+    window = std::make_unique<StudioWindow>(folder.path());
+    EXPECT_EQ(window->geometry(), left);
 }
 
 // The setup file the plug-in hands to a host describes the menus this window shows: each

@@ -31,8 +31,8 @@ public:
     std::string log;
 };
 
-void press(QWidget& widget, int key) {
-    QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+void press(QWidget& widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QKeyEvent event(QEvent::KeyPress, key, modifiers);
     QApplication::sendEvent(&widget, &event);
 }
 
@@ -211,6 +211,16 @@ TEST_F(ProjectTreeTest, KeysAndClicks) {
         seen += "right click selects " +
                 (view.currentItem() ? view.currentItem()->text(0).toStdString() : "none") + "\n";
     }
+    // Shift+F10 opens the menu as the Menu key does.
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        if (QWidget* menu = QApplication::activePopupWidget()) {
+            shown = menu->actions().value(0)->text();
+            menu->close();
+        }
+    });
+    press(view, Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_FALSE(shown.isEmpty());
     seen += state();
 }
 
