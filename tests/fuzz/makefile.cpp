@@ -1,10 +1,10 @@
-// A Makefile as tazumake reads it, then the commands of its first target expanded as they are
+// A Makefile as tazumake reads it, then the recipe of its first target as it is made ready to
 // run. A MakefileError is the reader's answer to a bad line; anything else that escapes is a
 // fault.
 
 #include "make/makefile_reader.h"
+#include "make/recipe.h"
 
-#include <cstddef>
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -17,10 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::string goal = makefile.defaultTarget();
     if (const MakeRule* rule = makefile.rule(goal)) {
-        const RuleContext context{goal, rule->prerequisites};
-        for (const std::string& command : rule->commands) {
-            makefile.expand(command, &context);
-        }
+        const Recipe recipe(makefile, goal, *rule);
     }
     return 0;
 }
