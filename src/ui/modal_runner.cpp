@@ -31,8 +31,9 @@ bool ModalRunner::unattended() {
 }
 
 int ModalRunner::exec(QDialog& dialog) {
-    if (currentHook()) {
-        return currentHook()(dialog);
+    // A copy runs, so that the hook may set the hook of the next dialog while it answers this one.
+    if (const Hook hook = currentHook()) {
+        return hook(dialog);
     }
     return dialog.exec();
 }
