@@ -236,16 +236,20 @@ void CRedirect::takeOutput(std::string text) {
 }
 
 void CRedirect::splitLines(const std::string& text) {
-    for (const char c : text) {
-        if (c == '\r') {
-            continue;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        const std::size_t kept = m_pending.size();
+        m_pending.append(text, at, end - at);
+        m_pending.erase(std::remove(m_pending.begin() + static_cast<std::ptrdiff_t>(kept),
+                                    m_pending.end(), '\r'),
+                        m_pending.end());
+        if (end == text.size()) {
+            break;
         }
-        if (c == '\n') {
-            sendLine(m_pending);
-            m_pending.clear();
-        } else {
-            m_pending += c;
-        }
+        sendLine(m_pending);
+        m_pending.clear();
+        at = end + 1;
     }
 }
 
