@@ -110,6 +110,7 @@ std::string CRedirect::summary(int runKind, int errors, int warnings) {
 
 bool CRedirect::run(int runKind) {
     const RunningScope registration(this);
+    m_aliasPrefixes = ShortNameAlias::aliasPrefixes();
     ChildProcess child;
     errno = 0;
     if (!child.start("\"" + m_commandLine + "\"", m_workingDirectory)) {
@@ -262,7 +263,10 @@ void CRedirect::flushPending() {
 
 void CRedirect::sendLine(const std::string& toolLine) {
     // The tools name folders by their blank-free aliases; the user knows the real ones.
-    const std::string line = ShortNameAlias::expandAliases(toolLine);
+    const bool aliased =
+        std::any_of(m_aliasPrefixes.begin(), m_aliasPrefixes.end(),
+                    [&toolLine](const std::string& prefix) { return contains(toolLine, prefix); });
+    const std::string line = aliased ? ShortNameAlias::expandAliases(toolLine) : toolLine;
     const LineClass lineClass = classify(line);
     if (lineClass.countsWarning) {
         ++m_warningCount;
