@@ -77,7 +77,7 @@ ProcessResult spawn(const std::string& program, const std::vector<std::string>& 
     }
     result.started = true;
     if (capture) {
-        char buffer[8192];
+        char buffer[65536];
         for (;;) {
             const ssize_t count = ::read(pipeEnds[0], buffer, sizeof buffer);
             if (count > 0) {
