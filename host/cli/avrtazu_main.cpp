@@ -1,13 +1,16 @@
 #include "cli/cli_interrupt.h"
+#include "cli/cli_options.h"
 #include "cli/cli_session.h"
 #include "lib/executable_folder.h"
 #include "plugin/registration.h"
 
 #include <QApplication>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -28,6 +31,11 @@ void qtMessage(QtMsgType type, const QMessageLogContext&, const QString& text) {
 } // namespace
 
 int main(int argc, char** argv) {
+    const bool terminal = isatty(STDOUT_FILENO) != 0;
+    if (!terminal) {
+        // Build output into a file or pipe goes in large pieces.
+        std::setvbuf(stdout, nullptr, _IOFBF, std::size_t{1} << 16);
+    }
     for (int i = 1; i < argc && std::string(argv[i]) != "--"; ++i) {
         showQtMessages = showQtMessages || std::string(argv[i]) == "--verbose";
     }
@@ -39,10 +47,18 @@ int main(int argc, char** argv) {
     // Ctrl+C or a stop request ends a running tool through the tool runner, not this process
     // in the middle of writing the project.
     avrtazu::CliInterrupt::install();
-    QApplication application(argc, argv);
-    avrtazu::registerPluginClass();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    const bool colour = isatty(STDOUT_FILENO) != 0 && std::getenv("NO_COLOR") == nullptr;
+    // Help, the version and a command line that does not fit need no windows at all.
+    std::string ignored;
+    const auto options = avrtazu::CliOptions::parse(arguments, &ignored);
+    const bool runsPlugin = options && options->command != avrtazu::CliOptions::Command::Help &&
+                            options->command != avrtazu::CliOptions::Command::Version;
+    std::optional<QApplication> application;
+    if (runsPlugin) {
+        application.emplace(argc, argv);
+        avrtazu::registerPluginClass();
+    }
+    const bool colour = terminal && std::getenv("NO_COLOR") == nullptr;
     return avrtazu::CliSession::main(arguments, std::cout, std::cerr, colour,
                                      avrtazu::ExecutableFolder::of(argv[0]));
 }

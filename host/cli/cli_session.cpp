@@ -288,7 +288,9 @@ int CliSession::drive(const CliOptions& options) {
     });
     // Nobody answers here: flows that would ask again after a refused answer end instead.
     ModalRunner::setUnattended(true);
-    MessagePump::install([] {
+    MessagePump::install([this] {
+        // What the tools said so far is out before the run waits for more.
+        m_output.flush();
         QCoreApplication::processEvents();
         // The tool runner pumps while its child runs: an interrupt ends the child there.
         if (CliInterrupt::signal() != 0) {

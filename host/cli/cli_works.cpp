@@ -186,7 +186,8 @@ HRESULT CliWorks::AddOutputMessage(const Bstr& text, long kind) {
     } else {
         m_output << line << '\n';
     }
-    m_output.flush();
+    // No flush per line: a terminal shows each line as it comes by itself, and a file or pipe
+    // gets the output in large writes; the message pump flushes whenever the tools pause.
     return S_OK;
 }
 

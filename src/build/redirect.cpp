@@ -112,6 +112,7 @@ std::string CRedirect::summary(int runKind, int errors, int warnings) {
 
 bool CRedirect::run(int runKind) {
     const RunningScope registration(this);
+    m_aliasPrefixes = ShortNameAlias::aliasPrefixes();
     ChildProcess child;
     errno = 0;
     if (!child.start("\"" + m_commandLine + "\"", m_workingDirectory)) {
@@ -238,20 +239,28 @@ void CRedirect::takeOutput(std::string text) {
 }
 
 void CRedirect::splitLines(const std::string& text) {
-    for (const char c : text) {
-        if (c == '\r') {
-            continue;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        const std::size_t kept = m_pending.size();
+        m_pending.append(text, at, end - at);
+        m_pending.erase(std::remove(m_pending.begin() + static_cast<std::ptrdiff_t>(kept),
+                                    m_pending.end(), '
+'),
+                        m_pending.end());
+        // A line that does not end goes on in pieces rather than growing without bound.
+        std::size_t sent = 0;
+        while (m_pending.size() - sent >= kLineLimit) {
+            sendLine(m_pending.substr(sent, kLineLimit));
+            sent += kLineLimit;
         }
-        if (c == '\n') {
-            sendLine(m_pending);
-            m_pending.clear();
-        } else {
-            m_pending += c;
-            if (m_pending.size() >= kLineLimit) {
-                sendLine(m_pending);
-                m_pending.clear();
-            }
+        m_pending.erase(0, sent);
+        if (end == text.size()) {
+            break;
         }
+        sendLine(m_pending);
+        m_pending.clear();
+        at = end + 1;
     }
 }
 
@@ -264,7 +273,10 @@ void CRedirect::flushPending() {
 
 void CRedirect::sendLine(const std::string& toolLine) {
     // The tools name folders by their blank-free aliases; the user knows the real ones.
-    const std::string line = ShortNameAlias::expandAliases(toolLine);
+    const bool aliased =
+        std::any_of(m_aliasPrefixes.begin(), m_aliasPrefixes.end(),
+                    [&toolLine](const std::string& prefix) { return contains(toolLine, prefix); });
+    const std::string line = aliased ? ShortNameAlias::expandAliases(toolLine) : toolLine;
     const LineClass lineClass = classify(line);
     if (lineClass.countsWarning) {
         ++m_warningCount;

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace avrtazu {
 
@@ -90,6 +91,8 @@ private:
     int m_warningCount = 0;
     int m_errorCount = 0;
     std::string m_pending;
+    // Where the tools' aliases of blank-holding folders begin; set when the run starts.
+    std::vector<std::string> m_aliasPrefixes;
 };
 
 } // namespace avrtazu

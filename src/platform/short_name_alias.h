@@ -26,6 +26,9 @@ public:
     // Every alias in a text, written as a Linux or a Windows path, replaced by its real folder
     // in the same form.
     static std::string expandAliases(const std::string& text);
+    // The texts an alias begins with, in both forms: a text holding none of them has no alias,
+    // which spares expandAliases for every line of a long build output.
+    static std::vector<std::string> aliasPrefixes();
 };
 
 } // namespace avrtazu

@@ -205,6 +205,15 @@ std::string ShortNameAlias::normalPath(const std::string& path) {
     return result.lexically_normal().string();
 }
 
+std::vector<std::string> ShortNameAlias::aliasPrefixes() {
+    std::vector<std::string> prefixes;
+    for (const std::string& root : roots()) {
+        prefixes.push_back(root + "/");
+        prefixes.push_back(DriveMap::toWindows(root) + "\\");
+    }
+    return prefixes;
+}
+
 std::string ShortNameAlias::expandAliases(const std::string& text) {
     std::string result = text;
     for (const std::string& root : roots()) {

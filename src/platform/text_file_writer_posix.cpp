@@ -6,14 +6,17 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <streambuf>
+#include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace avrtazu {
 
-// Collects the text and writes it with every "\n" turned into "\r\n".
+// Collects the text with every "\n" turned into "\r\n" and writes it when the file is closed,
+// unless the file already holds exactly that text.
 class TextFileWriter::Buffer : public std::streambuf {
 public:
-    explicit Buffer(int fd) : fd_(fd) { resetPut(); }
+    Buffer(int fd, bool readable) : fd_(fd), readable_(readable) { resetPut(); }
     ~Buffer() override { closeFile(); }
 
     bool isOpen() const { return fd_ >= 0; }
@@ -22,7 +25,10 @@ public:
         if (fd_ < 0) {
             return !failed_;
         }
-        flushBuffer();
+        collect();
+        if (!(readable_ && holdsText()) && !replaceContents()) {
+            failed_ = true;
+        }
         if (::close(fd_) != 0) {
             failed_ = true;
         }
@@ -40,60 +46,102 @@ protected:
             *pptr() = traits_type::to_char_type(ch);
             pbump(1);
         }
-        return flushBuffer() ? traits_type::not_eof(ch) : traits_type::eof();
+        collect();
+        return traits_type::not_eof(ch);
     }
 
-    int sync() override { return fd_ >= 0 && flushBuffer() ? 0 : -1; }
+    int sync() override { return fd_ >= 0 ? 0 : -1; }
 
 private:
     void resetPut() { setp(data_.data(), data_.data() + data_.size() - 1); }
 
-    bool flushBuffer() {
-        std::string out;
-        out.reserve(static_cast<std::size_t>(pptr() - pbase()) + 64);
+    void collect() {
         for (const char* p = pbase(); p != pptr(); ++p) {
             if (*p == '\n') {
-                out.push_back('\r');
+                text_.push_back('\r');
             }
-            out.push_back(*p);
+            text_.push_back(*p);
         }
         resetPut();
+    }
+
+    // Whether the file's contents are the collected text already.
+    bool holdsText() const {
+        struct stat status {};
+        if (::fstat(fd_, &status) != 0 ||
+            static_cast<std::size_t>(status.st_size) != text_.size()) {
+            return false;
+        }
+        std::string old(text_.size(), '\0');
+        std::size_t got = 0;
+        while (got < old.size()) {
+            const ssize_t n =
+                ::pread(fd_, old.data() + got, old.size() - got, static_cast<off_t>(got));
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                return false;
+            }
+            got += static_cast<std::size_t>(n);
+        }
+        return old == text_;
+    }
+
+    bool replaceContents() {
+        if (readable_ && ::ftruncate(fd_, 0) != 0) {
+            return false;
+        }
         std::size_t written = 0;
-        while (written < out.size()) {
-            const ssize_t n = ::write(fd_, out.data() + written, out.size() - written);
+        while (written < text_.size()) {
+            const ssize_t n = ::pwrite(fd_, text_.data() + written, text_.size() - written,
+                                       static_cast<off_t>(written));
             if (n < 0) {
                 if (errno == EINTR) {
                     continue;
                 }
-                failed_ = true;
                 return false;
             }
             written += static_cast<std::size_t>(n);
         }
-        return !failed_;
+        return true;
     }
 
     int fd_;
+    // Opened for reading too, and not truncated: the old contents can be compared.
+    bool readable_;
     bool failed_ = false;
+    std::string text_;
     std::array<char, 8192> data_{};
 };
 
 namespace {
 
-int openTruncating(const std::string& windowsPath) {
+struct OpenedFile {
+    int fd = -1;
+    bool readable = false;
+};
+
+OpenedFile openForText(const std::string& windowsPath) {
     const std::string linuxPath = DriveMap::toLinux(windowsPath);
     if (linuxPath.empty()) {
         errno = ENOENT;
-        return -1;
+        return {};
     }
-    return ::open(linuxPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int fd = ::open(linuxPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+        return {fd, true};
+    }
+    // A file that may be written but not read is simply replaced.
+    return {::open(linuxPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666), false};
 }
 
 } // namespace
 
-TextFileWriter::TextFileWriter(const std::string& windowsPath)
-    : std::ostream(nullptr), buffer_(std::make_unique<Buffer>(openTruncating(windowsPath))) {
+TextFileWriter::TextFileWriter(const std::string& windowsPath) : std::ostream(nullptr) {
+    const OpenedFile file = openForText(windowsPath);
     const int openErrno = errno;
+    buffer_ = std::make_unique<Buffer>(file.fd, file.readable);
     init(buffer_.get());
     if (!buffer_->isOpen()) {
         setstate(std::ios::failbit);

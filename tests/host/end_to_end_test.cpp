@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
 namespace avrtazu {
 namespace {
@@ -70,6 +71,20 @@ TEST(EndToEndTest, EveryCommandOnACopyOfTheExampleAndANewProject) {
     }
     EXPECT_THAT(readFile(aps), Not(HasSubstr(root.path())));
     EXPECT_THAT(readFile(aps), Not(HasSubstr("avrtazu\\short")));
+
+    // Nothing changed: nothing is compiled, linked or written again.
+    const auto written = [&folder] {
+        std::map<std::string, fs::file_time_type> times;
+        for (const auto& entry : fs::recursive_directory_iterator(folder + "/default")) {
+            times[entry.path().string()] = entry.last_write_time();
+        }
+        return times;
+    };
+    const auto built = written();
+    r = run({"build", "blink.aps"});
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_THAT(r.out, Not(HasSubstr("tazuavr -c")));
+    EXPECT_EQ(written(), built);
 
     // An exported Makefile names the aliases: it is for this machine.
     r = run({"export-makefile", "blink.aps", "out.mk"});

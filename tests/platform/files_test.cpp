@@ -12,8 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <tuple>
 #include <utility>
@@ -138,6 +140,13 @@ TEST_F(FileSystemTest, TextFileWriterWritesCrLfLineEndsAndReportsFailures) {
         expected += "\r\n";
     }
     EXPECT_EQ(drive.read("build.bat"), expected + "no end");
+    // The same text again leaves the file untouched, so nothing built from it looks stale.
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    std::filesystem::last_write_time(drive.linux("build.bat"), old);
+    TextFileWriter same("C:\\build.bat");
+    same << "@ECHO OFF\nx42\n" << std::string(20000, '\n') << "no end";
+    EXPECT_TRUE(same.close());
+    EXPECT_EQ(std::filesystem::last_write_time(drive.linux("build.bat")), old);
 
     TextFileWriter missing("C:\\no\\such\\folder\\Makefile");
     EXPECT_FALSE(missing.isOpen());

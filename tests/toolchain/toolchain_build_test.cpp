@@ -13,6 +13,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -145,6 +146,39 @@ TEST_F(ToolchainBuildTest, BuildsTheExampleStepByStepAndStopsAtMistakes) {
     edit(main, {{"uint8_t paused = 0;", "uint8_t paused = 0"}});
     seen += build();
     test::expectGolden("build_steps.txt", seen);
+}
+
+// The link target names no file, so make runs the link on every build; the link itself leaves
+// its outputs alone until an input is newer or a switch differs.
+TEST_F(ToolchainBuildTest, LinksAgainOnlyForANewerInputOrAnotherSwitch) {
+    const auto written = [this] {
+        std::vector<fs::file_time_type> times;
+        for (const char* name : {"demo.cof", "demo.hex", "demo.lis", "demo.mp", "main.o"}) {
+            times.push_back(fs::last_write_time(output(name)));
+        }
+        return times;
+    };
+    build();
+    const std::vector<fs::file_time_type> first = written();
+    build();
+    EXPECT_EQ(written(), first);
+    const struct {
+        const char* change;
+        std::function<void()> make;
+    } cases[] = {
+        {"newer object", [this] { edit(output("uart.o"), {}); }},
+        {"other switch",
+         [this] {
+             edit(output("Makefile"), {{"-S2", "-S1"}});
+         }},
+    };
+    for (const auto& c : cases) {
+        const std::vector<fs::file_time_type> before = written();
+        c.make();
+        build();
+        EXPECT_GT(fs::last_write_time(output("demo.hex")), before[1]) << c.change;
+        EXPECT_EQ(fs::last_write_time(output("main.o")), before[4]) << c.change;
+    }
 }
 
 TEST_F(ToolchainBuildTest, BuildsWhatTheSwitchesAskForAndRefusesWhatDoesNotFit) {

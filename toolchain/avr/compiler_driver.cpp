@@ -2,6 +2,7 @@
 
 #include "avr/dependency_file.h"
 #include "avr/elf_sections.h"
+#include "avr/link_record.h"
 #include "avr/memory_check.h"
 #include "avr/switch_parser.h"
 #include "common/process_runner.h"
@@ -100,22 +101,42 @@ bool CompilerDriver::runTool(const std::string& program, const std::vector<std::
     return result.exitCode == 0 && !reported;
 }
 
-bool CompilerDriver::supportsMcu(const std::string& mcu) {
-    // avr-gcc 5 and later describe each device it knows in a device-specs file.
-    const auto ask = [this](const std::string& name) {
-        const ProcessResult result =
-            ProcessRunner::runCaptured(tools_.gcc, {"-print-file-name=" + name});
-        return result.exitCode == 0 ? trimmedLine(result.output) : name;
-    };
-    const std::string specs = "device-specs/specs-" + mcu;
-    if (ask(specs) != specs) {
-        return true;
+const std::string& CompilerDriver::deviceSpecsFolder() {
+    if (specsFolder_) {
+        return *specsFolder_;
     }
+    // avr-gcc 5 and later describe each device it knows in a file of its library folder,
+    // <prefix>/lib/gcc/avr/<version>/device-specs. Finding that folder beside the compiler
+    // spares a compiler start per file; only an unusual installation is asked once.
+    std::error_code error;
+    const fs::path prefix = fs::canonical(tools_.gcc, error).parent_path().parent_path();
+    std::vector<fs::path> found;
+    for (const auto& version : fs::directory_iterator(prefix / "lib/gcc/avr", error)) {
+        if (fs::is_directory(version.path() / "device-specs", error)) {
+            found.push_back(version.path() / "device-specs");
+        }
+    }
+    if (found.size() == 1) {
+        specsFolder_ = found.front().string();
+    } else {
+        const ProcessResult result =
+            ProcessRunner::runCaptured(tools_.gcc, {"-print-file-name=device-specs"});
+        const std::string answer = trimmedLine(result.output);
+        // A compiler without device-specs files answers with the bare name.
+        specsFolder_ = result.exitCode == 0 && answer != "device-specs" ? answer : std::string();
+    }
+    return *specsFolder_;
+}
+
+bool CompilerDriver::supportsMcu(const std::string& mcu) {
+    const std::string& folder = deviceSpecsFolder();
     // A compiler without device-specs files knows its devices by itself: trust the table.
-    return ask("device-specs") == "device-specs";
+    std::error_code error;
+    return folder.empty() || fs::is_regular_file(folder + "/specs-" + mcu, error);
 }
 
 int CompilerDriver::run(const std::vector<std::string>& arguments) {
+    arguments_ = arguments;
     const TazuOptions options = SwitchParser::parse(
         arguments, [](const std::string& name) { return readFile(DriveMap::toLinux(name)); });
     for (const std::string& message : options.errors) {
@@ -243,6 +264,74 @@ std::string CompilerDriver::linkMcu(const TazuOptions& options,
     return choice.mcu;
 }
 
+bool CompilerDriver::reportMemory(const TazuOptions& options, const ElfImage& image) {
+    const MemoryReport report = MemoryCheck::check(options, MemoryUse::of(image));
+    for (const std::string& message : report.errors) {
+        error(message);
+    }
+    if (options.summaryLevel > 0) {
+        for (const std::string& line : report.summary) {
+            print(line);
+        }
+    }
+    return report.errors.empty();
+}
+
+std::string CompilerDriver::userStartupObject(const TazuOptions& options,
+                                              const std::vector<std::string>& folders) {
+    std::vector<std::string> candidates{DriveMap::toLinux(options.startupFile)};
+    for (const std::string& folder : folders) {
+        candidates.push_back(folder + "/" + options.startupFile);
+    }
+    std::error_code fileError;
+    for (const std::string& candidate : candidates) {
+        if (!candidate.empty() && fs::is_regular_file(candidate, fileError)) {
+            return candidate;
+        }
+    }
+    return {};
+}
+
+std::vector<std::string> CompilerDriver::linkSwitches(const LinkJob& job) const {
+    // The words as given, and what the list files among them named.
+    std::vector<std::string> switches = arguments_;
+    switches.emplace_back("--");
+    switches.insert(switches.end(), job.inputs.begin(), job.inputs.end());
+    return switches;
+}
+
+std::vector<std::string> CompilerDriver::linkInputs(const TazuOptions& options,
+                                                    const LinkJob& job) {
+    std::vector<std::string> inputs = job.inputs;
+    for (const std::string& word : arguments_) {
+        if (word.size() > 1 && word.front() == '@') {
+            inputs.push_back(DriveMap::toLinux(word.substr(1)));
+        }
+    }
+    std::error_code fileError;
+    for (const std::string& library : options.libraries) {
+        for (const std::string& folder : job.libraryFolders) {
+            const std::string file = folder + "/lib" + library + ".a";
+            if (fs::is_regular_file(file, fileError)) {
+                inputs.push_back(file);
+                break;
+            }
+        }
+    }
+    if (GccCommand::isExternalRamStartup(options.startupFile)) {
+        inputs.push_back(tools_.libraryFolder + "/xram_init.c");
+    } else if (!options.startupFile.empty() &&
+               !GccCommand::isStandardStartup(options.startupFile)) {
+        // A start-up file that is missing now makes the link run and say so.
+        const std::string startup = userStartupObject(options, job.libraryFolders);
+        inputs.push_back(startup.empty() ? options.startupFile : startup);
+    }
+    if (options.studioIo) {
+        inputs.push_back(tools_.libraryFolder + "/studio_io.c");
+    }
+    return inputs;
+}
+
 bool CompilerDriver::link(const TazuOptions& options) {
     LinkJob job;
     std::error_code fileError;
@@ -263,6 +352,15 @@ bool CompilerDriver::link(const TazuOptions& options) {
         job.libraryFolders.push_back(DriveMap::toLinux(folder));
     }
     job.libraryFolders.push_back(tools_.libraryFolder);
+    const LinkRecord record(base, linkSwitches(job), linkInputs(options, job));
+    if (!failed_ && record.upToDate()) {
+        // Nothing changed since the last link: its outputs stay as they are, and the summary
+        // still shows what the program takes.
+        if (const auto image = ElfImage::read(base + ".cof")) {
+            return reportMemory(options, *image);
+        }
+    }
+    record.forget();
     const std::string mcu = linkMcu(options, job.inputs);
     if (mcu.empty()) {
         return false;
@@ -276,16 +374,7 @@ bool CompilerDriver::link(const TazuOptions& options) {
                 job.extraObjects.push_back("tazu_xram.o");
             }
         } else if (!GccCommand::isStandardStartup(options.startupFile)) {
-            std::vector<std::string> candidates{DriveMap::toLinux(options.startupFile)};
-            for (const std::string& folder : job.libraryFolders) {
-                candidates.push_back(folder + "/" + options.startupFile);
-            }
-            for (const std::string& candidate : candidates) {
-                if (!candidate.empty() && fs::is_regular_file(candidate, fileError)) {
-                    job.startupObject = candidate;
-                    break;
-                }
-            }
+            job.startupObject = userStartupObject(options, job.libraryFolders);
             if (job.startupObject.empty()) {
                 error("start-up file " + options.startupFile + " not found");
             }
@@ -317,8 +406,8 @@ bool CompilerDriver::link(const TazuOptions& options) {
     }
 
     const ProcessResult listing =
-        ProcessRunner::runCaptured(tools_.objdump, GccCommand::listing(job.elf));
-    if (!listing.started || listing.exitCode != 0 || !writeFile(base + ".lis", listing.output)) {
+        ProcessRunner::runIntoFile(tools_.objdump, GccCommand::listing(job.elf), base + ".lis");
+    if (!listing.started || listing.exitCode != 0) {
         error("cannot write the listing " + windowsPath(base + ".lis"));
     }
 
@@ -326,27 +415,23 @@ bool CompilerDriver::link(const TazuOptions& options) {
         error("cannot read the linked program " + windowsPath(job.elf));
         return false;
     }
-    const MemoryUse use = MemoryUse::of(*image);
-    const MemoryReport report = MemoryCheck::check(options, use);
-    for (const std::string& message : report.errors) {
-        error(message);
-    }
-    if (options.summaryLevel > 0) {
-        for (const std::string& line : report.summary) {
-            print(line);
-        }
-    }
     // A program that does not fit gets no HEX file, so nothing half-made is programmed.
-    if (!report.errors.empty()) {
+    if (!reportMemory(options, *image)) {
         return false;
     }
+    std::vector<std::string> outputs{job.elf, job.map, base + ".lis"};
     if (options.format != OutputFormat::CoffOnly) {
         runTool(tools_.objcopy, GccCommand::hex(options, job.elf, hexFile),
                 "writing " + windowsPath(hexFile) + " failed");
-        if (use.eepromBytes > 0) {
+        outputs.push_back(hexFile);
+        if (MemoryUse::of(*image).eepromBytes > 0) {
             runTool(tools_.objcopy, GccCommand::eepromHex(job.elf, base + ".eep.hex"),
                     "writing the EEPROM contents failed");
+            outputs.push_back(base + ".eep.hex");
         }
+    }
+    if (!failed_) {
+        record.save(outputs);
     }
     return !failed_;
 }

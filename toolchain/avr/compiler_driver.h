@@ -1,9 +1,11 @@
 #pragma once
 
 #include "avr/diagnostic_converter.h"
+#include "avr/elf_sections.h"
 #include "avr/gcc_command.h"
 #include "avr/tazu_options.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,17 +38,29 @@ private:
     bool link(const TazuOptions& options);
     // The MCU for the link: the device define's, else the one the objects were compiled for.
     std::string linkMcu(const TazuOptions& options, const std::vector<std::string>& objects);
+    // The memory check and summary of a linked program; false when it does not fit.
+    bool reportMemory(const TazuOptions& options, const ElfImage& image);
+    // The user's own start-up object, looked for as given and in the library folders.
+    std::string userStartupObject(const TazuOptions& options,
+                                  const std::vector<std::string>& folders);
+    // What a link record compares, and the files whose times it checks.
+    std::vector<std::string> linkSwitches(const LinkJob& job) const;
+    std::vector<std::string> linkInputs(const TazuOptions& options, const LinkJob& job);
     bool buildHelper(const TazuOptions& options, const std::string& mcu, const std::string& source,
                      const std::string& object, const std::vector<std::string>& defines);
     bool runTool(const std::string& program, const std::vector<std::string>& arguments,
                  const std::string& failure);
     bool supportsMcu(const std::string& mcu);
+    // The compiler's device-specs folder; empty for a compiler that has none.
+    const std::string& deviceSpecsFolder();
     void error(const std::string& message);
     void print(const std::string& line);
 
     AvrTools tools_;
     DiagnosticConverter converter_;
+    std::vector<std::string> arguments_;
     bool failed_ = false;
+    std::optional<std::string> specsFolder_;
 };
 
 } // namespace avrtazu

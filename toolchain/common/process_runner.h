@@ -25,6 +25,11 @@ public:
     // The child's standard output and standard error are collected into the result.
     static ProcessResult runCaptured(const std::string& program,
                                      const std::vector<std::string>& arguments);
+    // The child's standard output goes straight into a file (created or truncated), its
+    // standard error into the result; a large output never passes through this process.
+    static ProcessResult runIntoFile(const std::string& program,
+                                     const std::vector<std::string>& arguments,
+                                     const std::string& outputFile);
 };
 
 } // namespace avrtazu

@@ -31,8 +31,9 @@ int waitFor(pid_t child) {
     return -1;
 }
 
+// capture: standard error (and standard output, without an outputFile) into the result.
 ProcessResult spawn(const std::string& program, const std::vector<std::string>& arguments,
-                    bool capture) {
+                    bool capture, const std::string& outputFile = {}) {
     ProcessResult result;
     // Whatever this process printed must come out before the child's first line.
     std::fflush(stdout);
@@ -48,9 +49,15 @@ ProcessResult spawn(const std::string& program, const std::vector<std::string>& 
     SpawnSetup setup;
     if (capture) {
         ::posix_spawn_file_actions_addclose(&setup.actions, pipeEnds[0]);
-        ::posix_spawn_file_actions_adddup2(&setup.actions, pipeEnds[1], STDOUT_FILENO);
+        if (outputFile.empty()) {
+            ::posix_spawn_file_actions_adddup2(&setup.actions, pipeEnds[1], STDOUT_FILENO);
+        }
         ::posix_spawn_file_actions_adddup2(&setup.actions, pipeEnds[1], STDERR_FILENO);
         ::posix_spawn_file_actions_addclose(&setup.actions, pipeEnds[1]);
+    }
+    if (!outputFile.empty()) {
+        ::posix_spawn_file_actions_addopen(&setup.actions, STDOUT_FILENO, outputFile.c_str(),
+                                           O_WRONLY | O_CREAT | O_TRUNC, 0666);
     }
     std::vector<std::string> words{program};
     words.insert(words.end(), arguments.begin(), arguments.end());
@@ -70,7 +77,7 @@ ProcessResult spawn(const std::string& program, const std::vector<std::string>& 
     }
     result.started = true;
     if (capture) {
-        char buffer[8192];
+        char buffer[65536];
         for (;;) {
             const ssize_t count = ::read(pipeEnds[0], buffer, sizeof buffer);
             if (count > 0) {
@@ -95,6 +102,12 @@ ProcessResult ProcessRunner::runPassThrough(const std::string& program,
 ProcessResult ProcessRunner::runCaptured(const std::string& program,
                                          const std::vector<std::string>& arguments) {
     return spawn(program, arguments, true);
+}
+
+ProcessResult ProcessRunner::runIntoFile(const std::string& program,
+                                         const std::vector<std::string>& arguments,
+                                         const std::string& outputFile) {
+    return spawn(program, arguments, true, outputFile);
 }
 
 } // namespace avrtazu

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 #include <system_error>
+#include <utility>
 
 namespace avrtazu {
 
@@ -73,14 +74,19 @@ int SystemMakeActions::run(const std::string& command, std::string* output) {
         return 127;
     }
     if (output != nullptr) {
-        *output += result.output;
+        // A job's output may be megabytes: taken over, not copied, when it is the first.
+        if (output->empty()) {
+            *output = std::move(result.output);
+        } else {
+            *output += result.output;
+        }
     }
     return result.exitCode;
 }
 
 void SystemMakeActions::say(const std::string& text) {
-    const std::string whole = text + '\n';
-    std::fwrite(whole.data(), 1, whole.size(), stdout);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fputc('\n', stdout);
     std::fflush(stdout);
 }
 
