@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <QStringEncoder>
 
 #include <sys/wait.h>
 
@@ -81,12 +82,9 @@ TEST_F(ProjectDocumentTest, AFailedSaveLeavesTheOldFileWhole) {
 
 // Text as UTF-16 with a byte order mark, little or big end first.
 std::string utf16(const std::string& utf8, bool bigEnd) {
-    std::string bytes = bigEnd ? "\xFE\xFF" : "\xFF\xFE";
-    for (const char16_t unit : QString::fromStdString(utf8).toStdU16String()) {
-        const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
-        bytes += bigEnd ? std::string{high, low} : std::string{low, high};
-    }
-    return bytes;
+    QStringEncoder encode(bigEnd ? QStringConverter::Utf16BE : QStringConverter::Utf16LE,
+                          QStringConverter::Flag::WriteBom);
+    return QByteArray(encode(QString::fromStdString(utf8))).toStdString();
 }
 
 // Each document is read and written back whole, another tool reading what was saved, or is
@@ -98,14 +96,10 @@ TEST(ProjectDocumentClassesTest, AreKeptWholeOrRefusedUntouched) {
                "</ProjectName></MANAGEMENT></AVRStudio>\n";
     };
     const std::string pe = "p\xC3\xA9";
-    std::string open, close;
-    for (int i = 0; i < 50000; ++i) {
-        open += "<b>";
-        close += "</b>";
-    }
+    const std::string deep = QByteArray("<b>").repeated(50000).toStdString() +
+                             QByteArray("</b>").repeated(50000).toStdString();
     const struct {
-        std::string bytes;
-        std::string change;
+        std::string bytes, change;
         const char* refused;
     } cases[] = {
         {utf16(document("UTF-16", pe), false), "r\xC3\xA9", ""},
@@ -115,7 +109,7 @@ TEST(ProjectDocumentClassesTest, AreKeptWholeOrRefusedUntouched) {
         {document("UTF-16", pe), "x", ""},
         {document("windows-1252", "p\xE9"), "", "encoding \"windows-1252\""},
         {document("UTF-8", "p\xE9"), "", "not well-formed UTF-8 at line 2, column 38"},
-        {document("UTF-8", pe + open + close), "", "nested deeper than 256 levels"},
+        {document("UTF-8", pe + deep), "", "nested deeper than 256 levels"},
         {document("UTF-8", pe), "caf\xE9.c", "the name \"caf\\xE9.c\" is not valid UTF-8"},
     };
     for (const auto& c : cases) {
@@ -175,9 +169,7 @@ TEST(ProjectDocumentClassesTest, TheFileIsHeldAndWrittenWhereItLives) {
 TEST(ProjectDocumentClassesTest, EachCommandWritesTheFileOnce) {
     const test::TempFolder folder;
     folder.write("blink.aps", test::readFile(AVRTAZU_EXAMPLE_DIR "/blink.aps"));
-    for (const char* name : {"a.c", "b.c", "caf\xE9.c"}) {
-        folder.write(name, "");
-    }
+    folder.write("a.c", "") + folder.write("b.c", "") + folder.write("caf\xE9.c", "");
     const int watch = ::inotify_init1(IN_NONBLOCK);
     // Each rename comes in two events, so that two saves are not merged into one.
     ::inotify_add_watch(watch, folder.path().c_str(), IN_MOVED_FROM | IN_MOVED_TO);
@@ -194,16 +186,14 @@ TEST(ProjectDocumentClassesTest, EachCommandWritesTheFileOnce) {
     alignas(inotify_event) char events[4096];
     const long got = ::read(watch, events, sizeof events);
     int saves = 0;
-    for (long at = 0; at < got;) {
-        const auto* event = reinterpret_cast<const inotify_event*>(events + at);
-        saves += std::string(event->name) == "blink.aps";
-        at += static_cast<long>(sizeof(inotify_event) + event->len);
+    for (char* e = events; e < events + got;
+         e += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(e)->len) {
+        saves += std::string(reinterpret_cast<inotify_event*>(e)->name) == "blink.aps";
     }
     ::close(watch);
     EXPECT_EQ(saves, 2);
-    const std::string saved = test::readFile(folder.file("blink.aps"));
-    EXPECT_THAT(saved, HasSubstr(">a.c<"));
-    EXPECT_THAT(saved, HasSubstr(">b.c<"));
+    EXPECT_THAT(test::readFile(folder.file("blink.aps")), HasSubstr(">a.c<"));
+    EXPECT_THAT(test::readFile(folder.file("blink.aps")), HasSubstr(">b.c<"));
 }
 
 } // namespace
