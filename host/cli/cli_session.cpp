@@ -23,12 +23,14 @@
 #include "platform/message_pump.h"
 #include "platform/registry.h"
 #include "platform/toolchain_contract.h"
+#include "platform/utf8_text.h"
 #include "ui/modal_runner.h"
 
 #include <QCoreApplication>
 #include <QDialog>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <exception>
@@ -201,6 +203,11 @@ int CliSession::prepare(const CliOptions& options, const std::string& executable
                 note("cannot find the file " + file);
                 return kExitUsage;
             }
+            if (!Utf8Text::isValid(file)) {
+                note("the name " + Utf8Text::shown(file) +
+                     " is not valid UTF-8, so the project cannot hold it; nothing was changed");
+                return kExitUsage;
+            }
         }
     }
     if (const auto unknown = CliOptionsEdit::unknownKey(options.files);
@@ -214,7 +221,11 @@ int CliSession::prepare(const CliOptions& options, const std::string& executable
         return prepareNewProject(options);
     }
     std::string error;
-    if (!m_document->load(options.project, &error)) {
+    // Another run on the project is waited for a while: two quick commands both get done.
+    const ProjectDocument::Waiting waiting{
+        std::chrono::seconds(30),
+        [&] { note("waiting for " + options.project + ", which another program has open"); }};
+    if (!m_document->load(options.project, &error, waiting)) {
         note(error);
         return kExitUsage;
     }
@@ -374,7 +385,7 @@ int CliSession::drive(const CliOptions& options) {
                 ? "the plug-in could not write the project (" + m_saveErrors.front() + ")"
                 : "the project's plug-in section could not be read (" + m_damage.front() + ")";
         note(reason + "; " + m_document->path() + " was left as it was");
-        status = kExitFailure;
+        status = m_damage.empty() ? kExitFailure : kExitUsage;
     } else if (options.command == CliOptions::Command::New && status != kExitSuccess) {
         // Half a project helps nobody: nothing is left behind.
         note(m_document->path() + " was not created");

@@ -1,40 +1,18 @@
 #include "lib/project_document.h"
 
 #include "platform/drive_map.h"
+#include "platform/text_case.h"
+#include "platform/utf8_text.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace avrtazu {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string systemText(int code) {
-    return std::strerror(code);
-}
-
-std::optional<std::string> readWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad()) {
-        return std::nullopt;
-    }
-    return bytes.str();
-}
 
 // Line and column (from 1) of a byte offset, for a parse error the user can find.
 std::pair<long, long> lineAndColumn(const std::string& text, std::ptrdiff_t offset) {
@@ -44,94 +22,76 @@ std::pair<long, long> lineAndColumn(const std::string& text, std::ptrdiff_t offs
     return {line, 1 + static_cast<long>(end - lineStart)};
 }
 
-bool writeAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        done += static_cast<std::size_t>(written);
-    }
-    return true;
+std::string at(const std::string& text, std::ptrdiff_t offset) {
+    const auto [line, column] = lineAndColumn(text, offset);
+    return " at line " + std::to_string(line) + ", column " + std::to_string(column);
 }
 
-// A new file beside target that nobody else can have opened: O_EXCL on a random name. The
-// process's umask applies as it would to any new file.
-int createTemporary(const std::string& target, std::string* tempPath) {
-    const fs::path path(target);
-    std::random_device seed;
-    std::mt19937 random(seed());
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string suffix(8, 'x');
-        for (char& c : suffix) {
-            c = kLetters[random() % (sizeof kLetters - 1)];
-        }
-        *tempPath = (path.parent_path() / ("." + path.filename().string() + "." + suffix + ".tmp"))
-                        .string();
-        const int fd = ::open(tempPath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) {
-            return fd;
-        }
-    }
-    errno = EEXIST;
-    return -1;
+bool isUtf16(pugi::xml_encoding encoding) {
+    return encoding == pugi::encoding_utf16_le || encoding == pugi::encoding_utf16_be;
+}
+bool isUtf32(pugi::xml_encoding encoding) {
+    return encoding == pugi::encoding_utf32_le || encoding == pugi::encoding_utf32_be;
 }
 
-bool replaceFile(const std::string& target, const std::string& bytes, std::string* error) {
-    const auto fail = [&](const std::string& what, int code) {
-        *error = "cannot save " + target + ": " + what + systemText(code);
-        return false;
+bool declares(const std::string& name, std::initializer_list<const char*> names) {
+    return std::any_of(names.begin(), names.end(),
+                       [&](const char* known) { return TextCase::equalIgnoringCase(name, known); });
+}
+
+// The first place where the document goes past a limit, or nothing. Walked without recursion,
+// as the nesting is what is checked.
+std::optional<std::string> pastLimits(const pugi::xml_document& xml) {
+    const auto tooLong = [](const char* text) {
+        return std::strlen(text) > ProjectDocument::kMaxValueBytes;
     };
-    std::string tempPath;
-    const int fd = createTemporary(target, &tempPath);
-    if (fd < 0) {
-        return fail("", errno);
+    int depth = 0;
+    for (pugi::xml_node node = xml.first_child(); node;) {
+        if (depth >= ProjectDocument::kMaxDepth) {
+            return "its elements are nested deeper than " +
+                   std::to_string(ProjectDocument::kMaxDepth) + " levels, in <" +
+                   std::string(node.parent().name()) + ">";
+        }
+        bool longText = tooLong(node.value());
+        for (const pugi::xml_attribute attribute : node.attributes()) {
+            longText = longText || tooLong(attribute.value());
+        }
+        if (longText) {
+            return "a text in <" + std::string(node.parent().name()) + "> is longer than " +
+                   std::to_string(ProjectDocument::kMaxValueBytes) + " bytes";
+        }
+        if (node.first_child()) {
+            node = node.first_child();
+            ++depth;
+            continue;
+        }
+        while (node && !node.next_sibling()) {
+            node = node.parent();
+            --depth;
+        }
+        if (node) {
+            node = node.next_sibling();
+        }
     }
-    struct stat old {};
-    // The project keeps its permissions across saves.
-    const bool keepMode = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
-    bool ok = writeAll(fd, bytes);
-    int code = errno;
-    if (ok && keepMode && ::fchmod(fd, old.st_mode & 07777) != 0) {
-        ok = false;
-        code = errno;
-    }
-    if (ok && ::fsync(fd) != 0) {
-        ok = false;
-        code = errno;
-    }
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        code = errno;
-    }
-    if (ok && ::rename(tempPath.c_str(), target.c_str()) != 0) {
-        ok = false;
-        code = errno;
-    }
-    if (!ok) {
-        ::unlink(tempPath.c_str());
-        return fail("", code);
-    }
-    // Make the rename itself durable; a failure here no longer endangers the old content.
-    const int folder = ::open(fs::path(target).parent_path().c_str(), O_RDONLY | O_DIRECTORY);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
-    return true;
+    return std::nullopt;
 }
+
+// Collects what pugixml writes.
+struct StringWriter : pugi::xml_writer {
+    std::string bytes;
+    void write(const void* data, std::size_t size) override {
+        bytes.append(static_cast<const char*>(data), size);
+    }
+};
 
 } // namespace
 
-bool ProjectDocument::load(const std::string& linuxPath, std::string* error) {
+bool ProjectDocument::load(const std::string& linuxPath, std::string* error,
+                           const Waiting& waiting) {
     m_xml.reset();
     m_path.clear();
     m_storedSaveFolder.reset();
+    m_file.release();
 
     std::error_code failure;
     const fs::path path = fs::absolute(linuxPath, failure).lexically_normal();
@@ -143,21 +103,30 @@ bool ProjectDocument::load(const std::string& linuxPath, std::string* error) {
         *error = "cannot read " + linuxPath + ": it is a folder, not a project file";
         return false;
     }
-    errno = 0;
-    const std::optional<std::string> bytes = readWholeFile(path.string());
-    if (!bytes) {
-        *error = "cannot read " + linuxPath + ": " +
-                 (errno != 0 ? systemText(errno) : std::string("read error"));
+    std::string bytes;
+    if (!m_file.open(path.string(), kMaxFileBytes, waiting.limit, waiting.notify, &bytes, error)) {
+        *error = "cannot read " + linuxPath + ": " + *error;
         return false;
     }
-    const pugi::xml_parse_result parsed = m_xml.load_buffer(
-        bytes->data(), bytes->size(), pugi::parse_default | pugi::parse_declaration);
-    if (!parsed) {
-        const auto [line, column] = lineAndColumn(*bytes, parsed.offset);
-        *error = linuxPath + " is not a readable project file: " + parsed.description() +
-                 " at line " + std::to_string(line) + ", column " + std::to_string(column);
+    const auto refuse = [&](const std::string& why) {
+        *error = linuxPath + " is not a readable project file: " + why;
         m_xml.reset();
+        m_file.release();
         return false;
+    };
+    if (static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '<')) > kMaxMarkup) {
+        return refuse("it holds more than " + std::to_string(kMaxMarkup) + " elements");
+    }
+    const pugi::xml_parse_result parsed = m_xml.load_buffer(
+        bytes.data(), bytes.size(), pugi::parse_default | pugi::parse_declaration);
+    if (!parsed) {
+        return refuse(parsed.description() + at(bytes, parsed.offset));
+    }
+    if (const auto why = adoptEncoding(bytes, parsed.encoding)) {
+        return refuse(*why);
+    }
+    if (const auto why = pastLimits(m_xml)) {
+        return refuse(*why);
     }
     const pugi::xml_node root = m_xml.document_element();
     if (std::strcmp(root.name(), kRootName) != 0) {
@@ -166,6 +135,7 @@ bool ProjectDocument::load(const std::string& linuxPath, std::string* error) {
                        : std::string("it has no root element")) +
                  ", not <" + kRootName + ">";
         m_xml.reset();
+        m_file.release();
         return false;
     }
 
@@ -182,6 +152,48 @@ bool ProjectDocument::load(const std::string& linuxPath, std::string* error) {
     return true;
 }
 
+std::optional<std::string> ProjectDocument::adoptEncoding(const std::string& bytes,
+                                                          pugi::xml_encoding read) {
+    pugi::xml_node declaration = m_xml.first_child();
+    if (declaration.type() != pugi::node_declaration) {
+        declaration = pugi::xml_node();
+    }
+    pugi::xml_attribute declared = declaration.attribute("encoding");
+    const std::string name = declared.value();
+    m_encoding = read;
+    m_bom = isUtf16(read) || isUtf32(read);
+    if (isUtf16(read) || isUtf32(read)) {
+        // The bytes have the last word; a declaration that says otherwise is put right.
+        if (declared && !declares(name, {"UTF-16", "UTF-16LE", "UTF-16BE", "UTF-32"})) {
+            declared.set_value(isUtf16(read) ? "UTF-16" : "UTF-32");
+        }
+        return std::nullopt;
+    }
+    if (read == pugi::encoding_latin1) {
+        return std::nullopt;
+    }
+    m_bom = bytes.rfind("\xEF\xBB\xBF", 0) == 0;
+    if (!declared || declares(name, {"UTF-8", "UTF8"})) {
+        m_encoding = pugi::encoding_utf8;
+    } else if (declares(name, {"US-ASCII", "ASCII"})) {
+        // A subset of UTF-8: a name with other letters is then stored as UTF-8.
+        declared.set_value("UTF-8");
+    } else if (declares(name, {"UTF-16", "UTF-16LE", "UTF-16BE"})) {
+        // UTF-8 bytes labelled UTF-16, as once written here: saved as the label says.
+        m_encoding = TextCase::equalIgnoringCase(name, "UTF-16BE") ? pugi::encoding_utf16_be
+                                                                   : pugi::encoding_utf16_le;
+        m_bom = true;
+    } else {
+        return "it is written in the encoding \"" + name +
+               "\", which cannot be read here; save it as UTF-8, UTF-16 or ISO-8859-1";
+    }
+    const std::size_t bad = Utf8Text::invalidOffset(bytes);
+    if (bad != std::string::npos) {
+        return "it is not well-formed UTF-8" + at(bytes, static_cast<std::ptrdiff_t>(bad));
+    }
+    return std::nullopt;
+}
+
 void ProjectDocument::create(const std::string& linuxFolder, const std::string& name) {
     m_xml.reset();
     pugi::xml_node declaration = m_xml.append_child(pugi::node_declaration);
@@ -189,6 +201,9 @@ void ProjectDocument::create(const std::string& linuxFolder, const std::string& 
     declaration.append_attribute("encoding") = "UTF-8";
     m_xml.append_child(kRootName);
     m_path = (fs::absolute(linuxFolder).lexically_normal() / (name + kFileExtension)).string();
+    m_file.adopt(m_path);
+    m_encoding = pugi::encoding_utf8;
+    m_bom = false;
     m_storedSaveFolder = std::string();
     setValue(kManagementSection, kProjectNameKey, name);
     adoptFolder();
@@ -228,29 +243,62 @@ void ProjectDocument::setValue(const std::string& section, const std::string& ke
     keyNode.text().set(text.c_str());
 }
 
-std::string ProjectDocument::serialize() const {
-    pugi::xml_document copy;
-    copy.reset(m_xml);
+std::string ProjectDocument::encode(pugi::xml_encoding encoding) const {
+    // SaveFolder goes out with the text the file had; the folder in memory is this machine's.
+    auto& xml = const_cast<pugi::xml_document&>(m_xml);
     pugi::xml_node saveFolder =
-        copy.document_element().child(kCodeCreationSection).child(kSaveFolderKey);
+        xml.document_element().child(kCodeCreationSection).child(kSaveFolderKey);
+    const std::string here = saveFolder.text().get();
     if (saveFolder) {
         saveFolder.text().set(m_storedSaveFolder.value_or(std::string()).c_str());
     }
-    std::ostringstream out;
-    copy.save(out, "\t", pugi::format_default, pugi::encoding_utf8);
-    return out.str();
+    StringWriter out;
+    xml.save(out, "\t", pugi::format_default | (m_bom ? pugi::format_write_bom : 0), encoding);
+    if (saveFolder) {
+        saveFolder.text().set(here.c_str());
+    }
+    return std::move(out.bytes);
 }
 
-bool ProjectDocument::save(std::string* error) const {
+std::string ProjectDocument::serialize() const {
+    if (m_encoding != pugi::encoding_latin1) {
+        return encode(m_encoding);
+    }
+    std::string utf8 = encode(pugi::encoding_utf8);
+    // Above U+00FF (lead bytes from C4) ISO-8859-1 has no letter: such a document is stored as
+    // UTF-8 and says so.
+    if (std::none_of(utf8.begin(), utf8.end(),
+                     [](char c) { return static_cast<unsigned char>(c) >= 0xC4; })) {
+        return encode(pugi::encoding_latin1);
+    }
+    auto& xml = const_cast<pugi::xml_document&>(m_xml);
+    pugi::xml_attribute declared = xml.first_child().attribute("encoding");
+    const std::string name = declared.value();
+    declared.set_value("UTF-8");
+    utf8 = encode(pugi::encoding_utf8);
+    declared.set_value(name.c_str());
+    return utf8;
+}
+
+bool ProjectDocument::save(std::string* error) {
     if (m_path.empty()) {
         *error = "cannot save: no project file is open";
         return false;
     }
-    const std::string bytes = serialize();
-    if (readWholeFile(m_path) == bytes) {
+    // Every text must be UTF-8 first, whatever the file is written in.
+    const std::string utf8 = encode(pugi::encoding_utf8);
+    if (const std::size_t bad = Utf8Text::invalidOffset(utf8); bad != std::string::npos) {
+        const std::size_t from = utf8.rfind('>', bad) + 1;
+        const std::string text = utf8.substr(from, utf8.find('<', bad) - from);
+        *error = "cannot save " + m_path + ": the name \"" + Utf8Text::shown(text) +
+                 "\" is not valid UTF-8, so no project file can hold it; nothing was written";
+        return false;
+    }
+    const std::string bytes = m_encoding == pugi::encoding_utf8 && !m_bom ? utf8 : serialize();
+    if (m_file.holds(bytes)) {
         return true;
     }
-    return replaceFile(m_path, bytes, error);
+    return m_file.replace(bytes, error);
 }
 
 } // namespace avrtazu

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "platform/document_file.h"
+
+#include <chrono>
+#include <functional>
 #include <optional>
 #include <pugixml.hpp>
 #include <string>
@@ -26,19 +30,39 @@ public:
     ProjectDocument(const ProjectDocument&) = delete;
     ProjectDocument& operator=(const ProjectDocument&) = delete;
 
-    // Reads the file (a Linux path, made absolute). On failure the document is empty, *error
-    // says why in a sentence for the user, and the file is untouched.
-    bool load(const std::string& linuxPath, std::string* error);
+    // How long load waits for another program that has the project open, and what it says
+    // when it starts to wait.
+    struct Waiting {
+        std::chrono::milliseconds limit{0};
+        std::function<void()> notify;
+    };
+
+    // Reads the file (a Linux path, made absolute) and holds it until the document is closed
+    // or another is loaded. The file is taken in UTF-8, UTF-16, UTF-32 or ISO-8859-1 and saved
+    // in the encoding it had; a file in another encoding, not well-formed in its own, nested too
+    // deep or too big is refused. On failure the document is empty, *error says why in a
+    // sentence for the user, and the file is untouched.
+    bool load(const std::string& linuxPath, std::string* error, const Waiting& waiting);
+    bool load(const std::string& linuxPath, std::string* error) {
+        return load(linuxPath, error, Waiting());
+    }
     // A new project NAME.aps in folder (a Linux path), with ProjectName NAME. Nothing is
     // written until save().
     void create(const std::string& linuxFolder, const std::string& name);
 
     // Writes the document over its file through a temporary file in the same folder, so that
     // a failed save leaves the old file whole. A file that already holds exactly these bytes is
-    // not rewritten.
-    bool save(std::string* error) const;
+    // not rewritten. A text that is not well-formed UTF-8 (a file name taken from the disk) is
+    // refused, and nothing is written.
+    bool save(std::string* error);
     // The bytes save() writes.
     std::string serialize() const;
+
+    // What load refuses: deeper nesting, more markup, longer single texts, bigger files.
+    static constexpr int kMaxDepth = 256;
+    static constexpr std::size_t kMaxMarkup = 4'000'000;
+    static constexpr std::size_t kMaxValueBytes = 1 << 20;
+    static constexpr std::size_t kMaxFileBytes = std::size_t{128} << 20;
 
     bool isOpen() const { return !m_path.empty(); }
     pugi::xml_document& xml() { return m_xml; }
@@ -58,11 +82,17 @@ public:
 
 private:
     void adoptFolder();
+    // Picks the encoding to save in from what was read; an error text when it cannot be kept.
+    std::optional<std::string> adoptEncoding(const std::string& bytes, pugi::xml_encoding read);
+    std::string encode(pugi::xml_encoding encoding) const;
 
     pugi::xml_document m_xml;
     std::string m_path;
     // SaveFolder as the file has it; nullopt when the file has no such element.
     std::optional<std::string> m_storedSaveFolder;
+    DocumentFile m_file;
+    pugi::xml_encoding m_encoding = pugi::encoding_utf8;
+    bool m_bom = false;
 };
 
 } // namespace avrtazu

@@ -245,8 +245,7 @@ void CRedirect::splitLines(const std::string& text) {
         const std::size_t kept = m_pending.size();
         m_pending.append(text, at, end - at);
         m_pending.erase(std::remove(m_pending.begin() + static_cast<std::ptrdiff_t>(kept),
-                                    m_pending.end(), '
-'),
+                                    m_pending.end(), '\r'),
                         m_pending.end());
         // A line that does not end goes on in pieces rather than growing without bound.
         std::size_t sent = 0;

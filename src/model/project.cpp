@@ -4,28 +4,29 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <unordered_set>
 #include <utility>
 
 namespace avrtazu {
 
 namespace {
 
-void addUnique(std::list<SourceFile>& files, const SourceFile& file) {
-    const std::string fullName = file.fullName();
-    const bool listed = std::any_of(files.begin(), files.end(), [&](const SourceFile& listedFile) {
-        return listedFile.fullName() == fullName;
-    });
-    if (!listed) {
+// The set holds the list's full names, so that a project of many files is read in linear time.
+void addUnique(std::list<SourceFile>& files, std::unordered_set<std::string>& names,
+               const SourceFile& file) {
+    if (names.insert(file.fullName()).second) {
         files.push_back(file);
     }
 }
 
-void removeFirst(std::list<SourceFile>& files, const std::string& fullName) {
+void removeFirst(std::list<SourceFile>& files, std::unordered_set<std::string>& names,
+                 const std::string& fullName) {
     const auto found = std::find_if(files.begin(), files.end(), [&](const SourceFile& file) {
         return file.fullName() == fullName;
     });
     if (found != files.end()) {
         files.erase(found);
+        names.erase(fullName);
     }
 }
 
@@ -43,22 +44,22 @@ void Project::setExtMakefile(const std::string& path) {
 }
 
 void Project::addSrcFile(const SourceFile& file) {
-    addUnique(m_srcFiles, file);
+    addUnique(m_srcFiles, m_srcNames, file);
 }
 void Project::addHdrFile(const SourceFile& file) {
-    addUnique(m_hdrFiles, file);
+    addUnique(m_hdrFiles, m_hdrNames, file);
 }
 void Project::addOtherFile(const SourceFile& file) {
-    addUnique(m_otherFiles, file);
+    addUnique(m_otherFiles, m_otherNames, file);
 }
 void Project::removeSrcFile(const std::string& fullName) {
-    removeFirst(m_srcFiles, fullName);
+    removeFirst(m_srcFiles, m_srcNames, fullName);
 }
 void Project::removeHdrFile(const std::string& fullName) {
-    removeFirst(m_hdrFiles, fullName);
+    removeFirst(m_hdrFiles, m_hdrNames, fullName);
 }
 void Project::removeOtherFile(const std::string& fullName) {
-    removeFirst(m_otherFiles, fullName);
+    removeFirst(m_otherFiles, m_otherNames, fullName);
 }
 
 bool Project::findSourceFile(const std::string& file) const {

@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace avrtazu {
@@ -99,6 +100,9 @@ private:
     std::list<SourceFile> m_srcFiles;
     std::list<SourceFile> m_hdrFiles;
     std::list<SourceFile> m_otherFiles;
+    std::unordered_set<std::string> m_srcNames;
+    std::unordered_set<std::string> m_hdrNames;
+    std::unordered_set<std::string> m_otherNames;
     std::map<std::string, Configuration> m_configs;
 };
 

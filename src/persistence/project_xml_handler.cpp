@@ -9,6 +9,7 @@
 #include <exception>
 #include <stdexcept>
 #include <string_view>
+#include <unordered_set>
 
 namespace avrtazu {
 
@@ -190,13 +191,26 @@ std::string baseName(pugi::xml_node node) {
 }
 
 // The DOM's text of a node: all its text content, descendants included, in document order.
+// Walked without recursion: a document may nest as deep as it likes.
 std::string domText(pugi::xml_node node) {
     if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) {
         return node.value();
     }
     std::string text;
-    for (pugi::xml_node child : node.children()) {
-        text += domText(child);
+    for (pugi::xml_node at = node.first_child(); at && at != node;) {
+        if (at.type() == pugi::node_pcdata || at.type() == pugi::node_cdata) {
+            text += at.value();
+        }
+        if (at.first_child()) {
+            at = at.first_child();
+            continue;
+        }
+        while (at != node && !at.next_sibling()) {
+            at = at.parent();
+        }
+        if (at != node) {
+            at = at.next_sibling();
+        }
     }
     return text;
 }
@@ -448,15 +462,7 @@ void ProjectXmlHandler::writeProject(const Project& project) {
     insertNode("MAKE_LOC", m_section, nullptr, project.makeLocation(), true);
     insertNode("LASTCONFIG", m_section, nullptr, project.currentConfigName(), true);
 
-    const std::pair<const char*, const std::list<SourceFile>*> kinds[] = {
-        {"SOURCEFILE", &project.srcFiles()},
-        {"HEADERFILE", &project.hdrFiles()},
-        {"OTHERFILE", &project.otherFiles()}};
-    for (const auto& [element, files] : kinds) {
-        for (const SourceFile& file : *files) {
-            insertNode(element, m_files, nullptr, file.fullName(), false);
-        }
-    }
+    writeFiles(project);
 
     for (const auto& entry : project.configs()) {
         projectDataToXML(entry.second);
@@ -465,6 +471,34 @@ void ProjectXmlHandler::writeProject(const Project& project) {
     insertNode("USESEXTERNALMAKEFILE", m_section, nullptr,
                std::string(project.usesExtMakefile() ? "YES" : "NO"), true);
     insertNode("EXTERNALMAKEFILE", m_section, nullptr, project.extMakefile(), true);
+}
+
+// What insertNode does for each file, in one pass: FILES was emptied, so its children are the
+// ones written here, and whether an element of a kind exists elsewhere at that path cannot
+// change while they are written.
+void ProjectXmlHandler::writeFiles(const Project& project) {
+    const std::pair<const char*, const std::list<SourceFile>*> kinds[] = {
+        {"SOURCEFILE", &project.srcFiles()},
+        {"HEADERFILE", &project.hdrFiles()},
+        {"OTHERFILE", &project.otherFiles()}};
+    std::unordered_set<std::string> written;
+    for (const auto& [element, files] : kinds) {
+        const std::string path = nodePath(m_files) + "/" + element;
+        bool exists = static_cast<bool>(m_document->select_node(path.c_str()));
+        for (const SourceFile& file : *files) {
+            std::string text = file.fullName();
+            if (exists && written.count(text) != 0) {
+                continue;
+            }
+            pugi::xml_node created = m_files.append_child(element);
+            if (!created || !setText(created, text)) {
+                m_utility->logDebug("Zuzozuduvuruva::insertNode()", kCreateError);
+                throw std::runtime_error("avrtazu plug-in: : Failed to insert XML node");
+            }
+            written.insert(std::move(text));
+            exists = true;
+        }
+    }
 }
 
 void ProjectXmlHandler::writeSubNode(pugi::xml_node parent, const std::string& name,

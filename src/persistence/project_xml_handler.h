@@ -78,6 +78,7 @@ private:
     // (logged) when the document has no root to hold the section.
     bool ensureSection();
     void writeProject(const Project& project);
+    void writeFiles(const Project& project);
     Configuration readConfiguration(pugi::xml_node configNode);
     void writeSubNode(pugi::xml_node parent, const std::string& name,
                       const std::optional<std::string>& text, pugi::xml_node* node = nullptr);

@@ -177,6 +177,7 @@ void CProjectTree::updateControlDataFromProject() {
              {m_headerGroup, m_sourceGroup, m_otherGroup, m_externalGroup}) {
             clearGroup(group);
         }
+        m_fill = std::make_unique<FillIndex>();
 
         std::vector<const SourceFile*> files;
         for (const SourceFile& file : m_project.srcFiles()) {
@@ -197,6 +198,7 @@ void CProjectTree::updateControlDataFromProject() {
         m_utility->logDebug("CProjectTree::updateControlDataFromProject()", error.what());
         m_utility->logError("Could not insert Project data into Project tree");
     }
+    m_fill.reset();
 }
 
 void CProjectTree::clearGroup(QTreeWidgetItem* group) {
@@ -307,9 +309,18 @@ QTreeWidgetItem* CProjectTree::groupOfKind(int kind) const {
     }
 }
 
+std::string CProjectTree::matchKey(const std::string& name) const {
+    return WinPath::isRelative(name) ? m_project.homePath() + name : name;
+}
+
 QTreeWidgetItem* CProjectTree::findFileItem(QTreeWidgetItem* group, const std::string& name) const {
     if (group == nullptr) {
         return nullptr;
+    }
+    if (m_fill) {
+        const auto& items = m_fill->items[group];
+        const auto found = items.find(matchKey(name));
+        return found == items.end() ? nullptr : found->second;
     }
     const std::string home = m_project.homePath();
     const bool nameRelative = WinPath::isRelative(name);
@@ -377,12 +388,12 @@ QTreeWidgetItem* CProjectTree::insertFileItem(const std::string& name, QTreeWidg
         const std::list<SourceFile>& list = isHeaders   ? m_project.hdrFiles()
                                             : isSources ? m_project.srcFiles()
                                                         : m_project.otherFiles();
-        const auto found = std::find(list.begin(), list.end(), record);
-        if (found == list.end()) {
+        const SourceFile* found = findRecord(list, record);
+        if (found == nullptr) {
             throw std::runtime_error("Could not find project file in Project datastructure");
         }
         // The project keeps the record; the item only points at it.
-        item = new ProjectTreeItem(const_cast<SourceFile*>(&*found));
+        item = new ProjectTreeItem(const_cast<SourceFile*>(found));
     } else {
         item = new ProjectTreeItem(std::make_unique<SourceFile>(record));
     }
@@ -393,7 +404,27 @@ QTreeWidgetItem* CProjectTree::insertFileItem(const std::string& name, QTreeWidg
     item->setToolTip(0, qtText(absolutePath(*item->file())));
     group->addChild(item);
     group->setExpanded(true);
+    if (m_fill) {
+        m_fill->items[group].emplace(matchKey(item->file()->fullName()), item);
+    }
     return item;
+}
+
+const SourceFile* CProjectTree::findRecord(const std::list<SourceFile>& list,
+                                           const SourceFile& record) const {
+    const auto key = [](const SourceFile& file) { return file.path() + '\n' + file.name(); };
+    if (!m_fill) {
+        const auto found = std::find(list.begin(), list.end(), record);
+        return found == list.end() ? nullptr : &*found;
+    }
+    auto [records, made] = m_fill->records.try_emplace(&list);
+    if (made) {
+        for (const SourceFile& file : list) {
+            records->second.emplace(key(file), &file);
+        }
+    }
+    const auto found = records->second.find(key(record));
+    return found == records->second.end() ? nullptr : found->second;
 }
 
 std::string CProjectTree::itemText(const SourceFile& file) const {

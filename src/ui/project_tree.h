@@ -7,8 +7,10 @@
 #include <QPointer>
 #include <QTreeWidget>
 
+#include <list>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace avrtazu {
@@ -138,6 +140,22 @@ private:
     void insertOtherFiles();
     std::vector<std::string> droppedPaths(const QDropEvent& event) const;
     bool isGroup(const QTreeWidgetItem* item) const;
+    // The text findFileItem compares: a relative name joined to the project directory.
+    std::string matchKey(const std::string& name) const;
+    // The record of the list equal to record, or null.
+    const SourceFile* findRecord(const std::list<SourceFile>& list, const SourceFile& record) const;
+
+    // While the groups are refilled: each group's items by match key and each project list's
+    // records by name, so that a refill takes time in proportion to the files.
+    struct FillIndex {
+        std::unordered_map<const QTreeWidgetItem*,
+                           std::unordered_map<std::string, QTreeWidgetItem*>>
+            items;
+        std::unordered_map<const std::list<SourceFile>*,
+                           std::unordered_map<std::string, const SourceFile*>>
+            records;
+    };
+    std::unique_ptr<FillIndex> m_fill;
 
     QTreeWidgetItem* m_root = nullptr;
     QTreeWidgetItem* m_headerGroup = nullptr;

@@ -130,7 +130,7 @@ TEST(EndToEndTest, EveryCommandOnACopyOfTheExampleAndANewProject) {
     damaged.erase(damaged.find("<HEX>1</HEX>"), std::string("<HEX>1</HEX>").size());
     write("blink demo/blink.aps", damaged);
     r = run({"build", QString::fromStdString(aps)});
-    EXPECT_EQ(r.status, 1) << r.out << r.err;
+    EXPECT_EQ(r.status, 2) << r.out << r.err;
     EXPECT_THAT(r.err, HasSubstr("seems to be corrupt"));
     EXPECT_THAT(r.err, HasSubstr(aps + " was left as it was"));
     EXPECT_EQ(readFile(aps), damaged);
