@@ -16,13 +16,11 @@
 #include "build/redirect.h"
 #include "services/gui_plugin.h"
 #include "services/object_registry.h"
-#include "services/output_directory.h"
 
 #include "platform/dialog_service.h"
 #include "platform/drive_map.h"
 #include "platform/message_pump.h"
 #include "platform/registry.h"
-#include "platform/toolchain_contract.h"
 #include "platform/utf8_text.h"
 #include "ui/modal_runner.h"
 
@@ -505,11 +503,8 @@ long CliSession::runCommand(const CliOptions& options, IGuiPlugin& plugin, CliWo
 // build, then names the firmware to simulate.
 long CliSession::prepareSimulation(const CliOptions& options, Zuzozuduvuruva& plugin) {
     std::string reason;
-    // The debug object the link writes, whatever the configuration calls its output file.
-    const std::string firmware =
-        DriveMap::toLinux(outputDirectory(plugin.project()) + plugin.project().name() +
-                          std::string(toolchain_contract::kDebugObjectSuffix));
-    m_simulation = SimulatorRun::targetOf(plugin.project(), firmware, &reason);
+    m_simulation = SimulatorRun::targetOf(plugin.project(),
+                                          SimulatorRun::firmwareOf(plugin.project()), &reason);
     if (!m_simulation) {
         note(reason);
         m_refusalTold = true;

@@ -1,7 +1,10 @@
 #include "lib/simulator_run.h"
 
 #include "model/project.h"
+#include "platform/drive_map.h"
 #include "platform/text_case.h"
+#include "platform/toolchain_contract.h"
+#include "services/output_directory.h"
 
 #include <QProcess>
 #include <QStringList>
@@ -36,6 +39,11 @@ std::optional<long> clockOf(const std::string& definitions) {
 }
 
 } // namespace
+
+std::string SimulatorRun::firmwareOf(const Project& project) {
+    return DriveMap::toLinux(outputDirectory(project) + project.name() +
+                             std::string(toolchain_contract::kDebugObjectSuffix));
+}
 
 std::optional<SimulatorRun::Target> SimulatorRun::targetOf(const Project& project,
                                                            const std::string& firmwarePath,

@@ -30,6 +30,9 @@ public:
     };
     enum class End { Stopped, FirmwareEnded, Crashed, UnknownDevice, BadFirmware, NotStarted };
 
+    // The Linux path of the debug object the link writes for the active configuration,
+    // whatever the configuration calls its output file.
+    static std::string firmwareOf(const Project& project);
     // The firmware at firmwarePath for the active configuration's device; nullopt and *reason
     // for a project whose device names no chip.
     static std::optional<Target> targetOf(const Project& project, const std::string& firmwarePath,

@@ -6,7 +6,7 @@ set(AVRTAZU_INSTALL_TOOLCHAIN_DIR "lib/avrtazu/tazu" CACHE STRING
     "Where the toolchain root goes, relative to the install prefix")
 
 set(AVRTAZU_INSTALLED_PROGRAMS avrtazu-studio)
-foreach(program avrtazu tazubat)
+foreach(program avrtazu avrtazu-sim tazubat)
     if(TARGET ${program})
         list(APPEND AVRTAZU_INSTALLED_PROGRAMS ${program})
     endif()

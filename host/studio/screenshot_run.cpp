@@ -9,6 +9,7 @@
 #include "studio/file_editor.h"
 #include "studio/output_pane.h"
 #include "studio/project_session.h"
+#include "studio/simulator_pane.h"
 #include "studio/studio_window.h"
 #include "studio/studio_works.h"
 
@@ -39,6 +40,7 @@
 #include <QToolTip>
 
 #include <filesystem>
+#include <functional>
 #include <iostream>
 
 namespace avrtazu {
@@ -61,6 +63,9 @@ QString slug(const QString& text) {
 constexpr int kBorder = 1;
 // Long enough for the folder browser to read the folders above the selected one.
 constexpr int kFolderLoadTime = 500;
+// How long the firmware runs for the simulator's picture, in steps of the second.
+constexpr int kSimulatorWaitTime = 1500;
+constexpr int kSimulatorWaitStep = 20;
 
 } // namespace
 
@@ -146,6 +151,7 @@ int ScreenshotRun::run(const std::string& projectPath) {
     // The hook answers the dialogs: no flow may ask again and again.
     ModalRunner::setUnattended(true);
     captureMainWindow();
+    captureSimulator();
     captureEditor();
     captureOptionsSheet();
     captureTreeMenu();
@@ -179,6 +185,28 @@ void ScreenshotRun::captureMainWindow() {
         m_window.works().OpenFile(toWide(file), 0);
     }
     save(m_window, QStringLiteral("main-window"));
+}
+
+void ScreenshotRun::captureSimulator() {
+    // A project that does not build has no firmware to run.
+    if (!m_window.output().lastSummary().startsWith(QLatin1String("Build succeeded"))) {
+        return;
+    }
+    SimulatorPane& pane = m_window.simulator();
+    const auto waitFor = [](const std::function<bool()>& done) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < kSimulatorWaitTime) {
+            QApplication::processEvents(QEventLoop::AllEvents, kSimulatorWaitStep);
+        }
+    };
+    m_window.runInSimulator();
+    // What the firmware sends in its first moment, unless it ends before.
+    waitFor([&pane] { return !pane.isRunning(); });
+    m_window.stopSimulator();
+    waitFor([&pane] { return !pane.isRunning(); });
+    settle();
+    save(m_window, QStringLiteral("simulator-pane"));
 }
 
 void ScreenshotRun::captureEditor() {

@@ -14,10 +14,11 @@ namespace avrtazu {
 class StudioWindow;
 
 // The studio's screenshot mode: opens a project, builds it and writes PNG pictures of the main
-// window after the build, of each page of the options sheet, of the sheet in front of the main
-// window and of the project tree's context menu, each window at its own size in a frame. A
-// build with errors also opens the first error's source line before the picture, and adds one
-// of the editor with its marks and hover text. The project file is never saved.
+// window after the build, of the simulator pane with what the firmware sent, of each page of the
+// options sheet, of the sheet in front of the main window and of the project tree's context menu,
+// each window at its own size in a frame. A build with errors also opens the first error's source
+// line before the picture, and adds one of the editor with its marks and hover text. The project
+// file is never saved.
 class ScreenshotRun {
 public:
     // folder is a Linux path; it is created when missing.
@@ -35,6 +36,7 @@ private:
     bool save(const QPixmap& picture, const QString& name);
     void settle();
     void captureMainWindow();
+    void captureSimulator();
     void captureEditor();
     void captureDialogOverWindow(QDialog& dialog, const QString& name);
     void captureOptionsSheet();

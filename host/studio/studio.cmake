@@ -22,5 +22,9 @@ add_executable(avrtazu-studio ${AVRTAZU_STUDIO_DIR}/studio_main.cpp)
 target_link_libraries(avrtazu-studio PRIVATE avrtazu_studio)
 target_compile_definitions(avrtazu-studio PRIVATE AVRTAZU_VERSION="${PROJECT_VERSION}")
 set_target_properties(avrtazu-studio PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${AVRTAZU_BIN_DIR})
+# Run in Simulator runs the helper beside the program.
+if(TARGET avrtazu-sim)
+    add_dependencies(avrtazu-studio avrtazu-sim)
+endif()
 
 include(${AVRTAZU_STUDIO_DIR}/install.cmake)

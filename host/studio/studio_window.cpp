@@ -5,18 +5,21 @@
 
 #include "plugin/zuzozuduvuruva.h"
 
+#include "studio/compile_commands_export.h"
 #include "studio/editor_area.h"
 #include "studio/file_editor.h"
 #include "studio/help_viewer.h"
 #include "studio/log_pane.h"
 #include "studio/output_pane.h"
 #include "studio/project_session.h"
+#include "studio/simulator_pane.h"
 #include "studio/studio_commands.h"
 #include "studio/studio_works.h"
 
 #include "build/redirect.h"
 #include "lib/host_hub.h"
 #include "lib/project_document.h"
+#include "lib/simulator_run.h"
 #include "platform/dialog_service.h"
 #include "platform/drive_map.h"
 #include "platform/message_pump.h"
@@ -175,7 +178,10 @@ void StudioWindow::createPanes() {
     m_help = new HelpViewer(this);
     m_outputDock = addPane(QStringLiteral("Build"), m_output, Qt::BottomDockWidgetArea);
     m_logDock = addPane(QStringLiteral("Log"), m_log, Qt::BottomDockWidgetArea);
+    m_simulator = new SimulatorPane(this);
+    m_simulatorDock = addPane(QStringLiteral("Simulator"), m_simulator, Qt::BottomDockWidgetArea);
     tabifyDockWidget(m_outputDock, m_logDock);
+    tabifyDockWidget(m_logDock, m_simulatorDock);
     m_outputDock->raise();
     m_helpDock = addPane(QStringLiteral("Help"), m_help, Qt::RightDockWidgetArea);
     m_helpDock->hide();
@@ -184,6 +190,12 @@ void StudioWindow::createPanes() {
         if (IGuiPlugin* plugin = m_session->plugin()) {
             plugin->HandleEvent(ProjectSession::kEventJumpToLine,
                                 toWide(line.toLocal8Bit().toStdString()));
+        }
+    });
+    connect(m_simulator, &SimulatorPane::runningChanged, this, [this] { updateActions(); });
+    connect(m_simulator, &SimulatorPane::ended, this, [this](const QString& problem) {
+        if (!problem.isEmpty()) {
+            statusBar()->showMessage(QStringLiteral("Simulator: ") + problem, kErrorMessageTime);
         }
     });
     connect(m_output, &OutputPane::summaryChanged, this, [this] { refreshStatus(); });
@@ -278,6 +290,27 @@ void StudioWindow::createMenus() {
     buildBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     buildBar->addAction(commandAction(0));
     buildBar->addAction(m_stopAction);
+
+    buildMenu->addSeparator();
+    const auto addSimulatorAction = [&](const char* name, QStyle::StandardPixmap icon,
+                                        const QString& text, const QKeySequence& shortcut,
+                                        auto slot) {
+        QAction* action = buildMenu->addAction(style()->standardIcon(icon), text, this, slot);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(shortcut);
+        buildBar->addAction(action);
+    };
+    addSimulatorAction("action-run-simulator", QStyle::SP_MediaPlay,
+                       QStringLiteral("Run in Si&mulator"), QKeySequence(Qt::CTRL | Qt::Key_F5),
+                       [this] { runInSimulator(); });
+    addSimulatorAction("action-stop-simulator", QStyle::SP_MediaStop,
+                       QStringLiteral("Stop Simula&tor"), QKeySequence(Qt::SHIFT | Qt::Key_F5),
+                       [this] { stopSimulator(); });
+    projectMenu->addSeparator();
+    projectMenu
+        ->addAction(QStringLiteral("Export &compile_commands.json..."), this,
+                    [this] { exportCompileCommands(); })
+        ->setObjectName(QStringLiteral("action-export-compile-commands"));
 
     m_showDebugAction = new QAction(QStringLiteral("Show &Debug Messages"), this);
     m_showDebugAction->setCheckable(true);
@@ -527,6 +560,8 @@ bool StudioWindow::closeProject() {
 }
 
 void StudioWindow::discardProject() {
+    // The firmware belongs to the project.
+    m_simulator->stop();
     m_session->close();
     m_editors->closeAll();
     m_works->removeDocks();
@@ -584,6 +619,55 @@ void StudioWindow::stopBuild() {
     m_stopRequested = m_busy > 0;
     m_stopAction->setEnabled(false);
     statusBar()->showMessage(QStringLiteral("Build stopped."), kStatusMessageTime);
+}
+
+void StudioWindow::runInSimulator() {
+    Zuzozuduvuruva* tazu = m_session->tazu();
+    if (tazu == nullptr || isBusy()) {
+        return;
+    }
+    std::string reason;
+    std::optional<SimulatorRun::Target> target;
+    try {
+        target = SimulatorRun::targetOf(tazu->project(), SimulatorRun::firmwareOf(tazu->project()),
+                                        &reason);
+    } catch (const std::exception& error) {
+        reason = error.what();
+    }
+    if (!target) {
+        report(reason);
+        return;
+    }
+    if (tazu->project().isDirty() || !tazu->objectFileUpToDate()) {
+        runCommand(Zuzozuduvuruva::kBuild);
+        if (!m_output->lastSummary().startsWith(QLatin1String("Build succeeded"))) {
+            statusBar()->showMessage(QStringLiteral("The build failed: nothing to run."),
+                                     kErrorMessageTime);
+            return;
+        }
+    }
+    m_simulatorDock->show();
+    m_simulatorDock->raise();
+    m_simulator->start(*target, (fs::path(m_studioFolder) / SimulatorRun::kHelperName).string());
+}
+
+void StudioWindow::stopSimulator() {
+    m_simulator->stop();
+}
+
+void StudioWindow::exportCompileCommands() {
+    const Zuzozuduvuruva* tazu = m_session->tazu();
+    if (tazu == nullptr || isBusy()) {
+        return;
+    }
+    std::string problem;
+    if (const std::optional<std::string> written =
+            CompileCommandsExport::run(tazu->project(), &problem)) {
+        statusBar()->showMessage(QStringLiteral("Exported ") + fromLocal(*written),
+                                 kStatusMessageTime);
+    } else if (!problem.empty()) {
+        report(problem);
+    }
 }
 
 void StudioWindow::dropFiles(const std::vector<std::string>& linuxPaths) {
@@ -687,6 +771,9 @@ void StudioWindow::updateActions() {
         action->setEnabled(open && idle && m_works->commandState(id) != 0);
     }
     m_stopAction->setEnabled(CRedirect::running() != nullptr && !m_stopRequested);
+    fileAction("action-run-simulator")->setEnabled(m_session->tazu() != nullptr && idle);
+    fileAction("action-stop-simulator")->setEnabled(m_simulator->isRunning());
+    fileAction("action-export-compile-commands")->setEnabled(m_session->tazu() != nullptr && idle);
     // The plug-in's own windows run commands too; not while one runs.
     for (QDockWidget* dock : m_works->docks()) {
         if (QWidget* client = dock->widget()) {

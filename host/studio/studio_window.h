@@ -21,13 +21,14 @@ class HostHub;
 class LogPane;
 class OutputPane;
 class ProjectSession;
+class SimulatorPane;
 class StudioWorks;
 
 // The desktop studio's main window: the plug-in's project tree in the left dock it asks for,
-// editor tabs in the middle, the build output, the log and the help below and beside, menus
-// and shortcuts for every plug-in command, and a status bar with the device, the object file
-// and the last build's summary. One project is open at a time; closing it (or the window)
-// with unsaved changes asks whether to save them.
+// editor tabs in the middle, the build output, the log, the simulator and the help below and
+// beside, menus and shortcuts for every plug-in command, and a status bar with the device, the
+// object file and the last build's summary. One project is open at a time; closing it (or the
+// window) with unsaved changes asks whether to save them.
 //
 // One window per process: the plug-in's PlugInUtility keeps the hub of the first window it
 // meets for the rest of the process.
@@ -62,6 +63,13 @@ public:
     // Build > Stop Build: ends the running tool, and its whole process group, through the tool
     // runner; later runs of the same menu command stop too (a rebuild's build after its clean).
     void stopBuild();
+    // Build > Run in Simulator: builds when the firmware is out of date, then runs it in the
+    // simulator pane until it ends or is stopped.
+    void runInSimulator();
+    void stopSimulator();
+    // Project > Export compile_commands.json: copies the one the last build wrote to a place
+    // the dialog service names.
+    void exportCompileCommands();
     // Hands files (Linux paths) to the project as a drop on the window does.
     void dropFiles(const std::vector<std::string>& linuxPaths);
 
@@ -77,6 +85,7 @@ public:
     OutputPane& output() const { return *m_output; }
     LogPane& log() const { return *m_log; }
     HelpViewer& help() const { return *m_help; }
+    SimulatorPane& simulator() const { return *m_simulator; }
     StudioWorks& works() const { return *m_works; }
     ProjectSession& session() const { return *m_session; }
     HostHub& hub() const { return *m_hub; }
@@ -125,6 +134,8 @@ private:
     QDockWidget* m_outputDock = nullptr;
     QDockWidget* m_logDock = nullptr;
     QDockWidget* m_helpDock = nullptr;
+    SimulatorPane* m_simulator = nullptr;
+    QDockWidget* m_simulatorDock = nullptr;
     std::unique_ptr<StudioWorks> m_works;
     std::unique_ptr<ProjectSession> m_session;
     std::map<long, QAction*> m_commandActions;

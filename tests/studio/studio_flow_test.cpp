@@ -8,6 +8,7 @@
 #include "studio/log_pane.h"
 #include "studio/output_pane.h"
 #include "studio/project_session.h"
+#include "studio/simulator_pane.h"
 #include "studio/studio_window.h"
 
 #include "platform/drive_map.h"
@@ -125,6 +126,32 @@ TEST_F(StudioFlowTest, BuildOptionsHelpAndADoubleClickOnAnErrorLine) {
         window->statusBar()->currentMessage().toStdString(),
         "Error: Error adding source file: " + DriveMap::toWindows(folder.file("blink/main.c")) +
             " is already a part of this project.");
+}
+
+// Run in Simulator builds first and shows the firmware's serial output until stopped; the
+// compile commands that build wrote can be exported; a device with no chip is refused.
+TEST_F(StudioFlowTest, RunInSimulatorExportAndRefusal) {
+    openBlink();
+    window->fileAction("action-run-simulator")->trigger();
+    EXPECT_TRUE(window->summaryText().startsWith(QStringLiteral("Build succeeded")));
+    const SimulatorPane& pane = window->simulator();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pane.toPlainText().contains("blink ready"); }, 20000))
+        << pane.toPlainText().toStdString();
+    window->fileAction("action-stop-simulator")->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !pane.isRunning(); }, 5000));
+    EXPECT_TRUE(pane.toPlainText().contains(QStringLiteral("[Stopped.]")));
+
+    environment.dialogs.queueSaveFile(DriveMap::toWindows(folder.file("exported.json")));
+    window->fileAction("action-export-compile-commands")->trigger();
+    EXPECT_NE(test::readFile(folder.file("exported.json")).find("main.c"), std::string::npos);
+
+    window->session().tazu()->project().setDeviceConfiguration("Custom");
+    window->runInSimulator();
+    ASSERT_FALSE(environment.dialogs.messages().empty());
+    EXPECT_EQ(environment.dialogs.messages().back().text,
+              "the device Custom names no chip to simulate; choose one with 'avrtazu set "
+              "PROJECT.aps part=DEVICE'");
+    EXPECT_FALSE(pane.isRunning());
 }
 
 // A file dropped on the window goes to the project, which then asks before it closes and does
