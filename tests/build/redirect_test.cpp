@@ -1,16 +1,12 @@
 #include "build/redirect.h"
 
 #include "golden.h"
-#include "platform/message_pump.h"
 #include "services/fake_host_support.h"
 #include "services/gui_works.h"
 #include "services/scratch_drive.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <csignal>
-#include <future>
 #include <string>
 
 namespace avrtazu {
@@ -19,8 +15,6 @@ namespace {
 using fakes::RecordingWorks;
 class RedirectTest : public ::testing::Test {
 protected:
-    ~RedirectTest() override { MessagePump::install(nullptr); }
-
     // A shell script as the child; its Linux path is the command line.
     std::string script(const std::string& body) {
         return drive.write("child" + std::to_string(++scripts) + ".sh", "#!/bin/sh\n" + body, true);
@@ -97,42 +91,6 @@ TEST_F(RedirectTest, ChildThatWritesMuchAndEndsAtOnceLosesNothing) {
     EXPECT_EQ(works.output[30000].text, longLine);
     EXPECT_EQ(works.output[30002].text, std::string(65536, 'y'));
     EXPECT_EQ(works.output[30003].text, std::string(150000 - 2 * 65536, 'y') + "tail");
-}
-
-TEST_F(RedirectTest, MessageQueueIsPumpedWhileTheChildRuns) {
-    int pumps = 0;
-    MessagePump::install([&pumps] { ++pumps; });
-    CRedirect redirect(script("echo one\nsleep 0.5\necho two\n"), &works);
-    redirect.run(CRedirect::kRunBuild);
-    // At most a poll interval apart while the child sleeps: several pumps.
-    EXPECT_GE(pumps, 3);
-    EXPECT_EQ(works.output.size(), 3u);
-}
-
-TEST_F(RedirectTest, CancelTerminatesAHungChildAndItsChildren) {
-    const std::string pidFile = drive.linuxPath("child.pid");
-    CRedirect redirect(
-        script("echo $$ > '" + pidFile + "'\necho started\nsleep 600\necho 'never here'\n"),
-        &works);
-    MessagePump::install([this, &redirect] {
-        if (!works.output.empty()) {
-            redirect.cancel();
-        }
-    });
-    auto finished =
-        std::async(std::launch::async, [&redirect] { return redirect.run(CRedirect::kRunBuild); });
-    if (finished.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
-        // Hang guard: end the child's group so that the test can report and go on.
-        ::kill(-std::stoi(drive.read("child.pid")), SIGKILL);
-        ADD_FAILURE() << "cancel did not end the child";
-    }
-    EXPECT_TRUE(finished.get());
-    std::string lines;
-    for (const auto& line : works.output) {
-        lines += std::to_string(line.kind) + " " + line.text + "|";
-    }
-    EXPECT_EQ(lines, "0 started|0 |0 Cancelled.|0 |0 Process terminated successfully.|"
-                     "0 Build succeeded with 0 Warnings...|");
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -97,84 +98,52 @@ TEST(ProjectTest, ConfigurationsAreAddedOnceAndTheFirstBecomesActive) {
     EXPECT_EQ(project.currentConfigName(), "Release");
 }
 
-TEST(ProjectTest, RemoveConfigurationRefusesWithALogLine) {
-    class RecordingSink : public LogSink {
-    public:
-        RecordingSink() { LogSink::install(this); }
-        ~RecordingSink() override { LogSink::install(nullptr); }
-        void write(LogLevel level, const std::string&, const std::string& message) override {
-            lines += " log " + std::to_string(static_cast<int>(level)) + ": " + message + ";";
-        }
-        std::string lines;
-    };
-    const struct {
-        std::vector<const char*> configs;
-        const char *active, *remove; // active nullptr: the first one
-        const char* outcome;
-    } cases[] = {
-        // clang-format off
-        {{}, nullptr, "Debug", "refused; log 2: Could not remove configuration: Only one Configuration left.; left:"},
-        {{"Debug"}, nullptr, "Debug", "refused; log 2: Could not remove configuration: Only one Configuration left.; left: Debug"},
-        {{"Debug", "Release"}, nullptr, "release", "refused; log 2: Could not remove configuration: No such configuration name; left: Debug Release"},
-        {{"Debug", "Release"}, nullptr, "Debug", "refused; log 2: Could not remove configuration: The active configuration can not be removed.; left: Debug Release"},
-        {{"Debug", "Release"}, nullptr, "Release", "removed; left: Debug"},
-        {{"Debug", "Release", "Size"}, "Size", "Debug", "removed; left: Release Size"},
-        // clang-format on
-    };
-    for (const auto& c : cases) {
-        Project project = projectWith(c.configs);
-        if (c.active) {
-            project.setActiveConfiguration(c.active);
-        }
-        RecordingSink sink;
-        std::string outcome = project.removeConfiguration(c.remove) ? "removed;" : "refused;";
-        outcome += sink.lines + " left:";
-        for (const std::string& name : configNames(project)) {
-            outcome += " " + name;
-        }
-        EXPECT_EQ(outcome, c.outcome) << c.remove;
+class RecordingSink : public LogSink {
+public:
+    RecordingSink() { LogSink::install(this); }
+    ~RecordingSink() override { LogSink::install(nullptr); }
+    void write(LogLevel level, const std::string&, const std::string& message) override {
+        lines += " log " + std::to_string(static_cast<int>(level)) + ": " + message + ";";
     }
+    std::string lines;
+};
+
+// "remove|NAME|CONFIGS|ACTIVE" (the first one active when none is named), "outdir|GIVEN" or
+// "makefile|HOME|GIVEN", and what the project makes of it.
+std::string rule(const std::string& line) {
+    Texts f;
+    std::istringstream in(line);
+    for (std::string field; std::getline(in, field, '|');) {
+        f.push_back(field);
+    }
+    f.resize(4);
+    Project project("blink", f[0] == "makefile" ? f[1] : "C:\\proj\\");
+    if (f[0] == "makefile") {
+        project.setExtMakefile(f[2]);
+        return project.extMakefile();
+    }
+    std::istringstream names(f[0] == "outdir" ? "Debug" : f[2]);
+    for (std::string name; std::getline(names, name, ',');) {
+        project.addConfig(Configuration(name));
+    }
+    if (f[0] == "outdir") {
+        project.setOutputDirectory(f[1]);
+        return project.outputDir();
+    }
+    if (!f[3].empty()) {
+        project.setActiveConfiguration(f[3]);
+    }
+    RecordingSink sink;
+    std::string outcome = project.removeConfiguration(f[1]) ? "removed;" : "refused;";
+    outcome += sink.lines + " left:";
+    for (const std::string& name : configNames(project)) {
+        outcome += " " + name;
+    }
+    return outcome;
 }
 
-TEST(ProjectTest, SettingsReachTheActiveConfiguration) {
-    Project project = projectWith({"Debug", "Release"});
-    project.setActiveConfiguration("Release");
-    project.setDeviceConfiguration("ATmega16");
-    project.setTextAddressWord("0x0");
-    project.addIncludeDirectory("inc");
-    project.setOptions("main.c", "-O2");
-    const Configuration& release = project.configs().at("Release");
-    const Configuration& debug = project.configs().at("Debug");
-    EXPECT_EQ(release.part() + release.textAddressWord(), "ATmega160x0");
-    EXPECT_EQ(project.includes(), Texts{"inc"});
-    EXPECT_EQ(project.options("main.c") + project.options("other.c"), "-O2");
-    EXPECT_EQ(debug.part() + debug.textAddressWord(), "Custom0x2");
-    EXPECT_TRUE(debug.includes().empty());
-    // The configuration's own errors pass through unchanged.
-    EXPECT_EQ(errorOf([&] { project.addLibraryDirectory(""); }),
-              "Project::addLibraryDirectory(): Will not add \"\"library directories");
-}
-
-TEST(ProjectTest, OutputDirectoryAndExternalMakefileAreNormalised) {
-    for (const auto& [given, stored] : {std::pair{"out", "out\\"}, {"out\\", "out\\"}, {"", ""}}) {
-        Project project = projectWith({"Debug"});
-        project.setOutputDirectory(given);
-        EXPECT_EQ(project.outputDir(), stored) << given;
-    }
-    const struct {
-        const char *homePath, *given, *stored;
-    } makefiles[] = {
-        {"C:\\proj\\", "C:\\proj\\make\\Makefile", "make\\Makefile"},
-        {"C:\\proj\\", "C:/proj/sub/../Makefile", "Makefile"},
-        {"C:\\proj\\", "D:\\other\\Makefile", "D:\\other\\Makefile"},
-        {"C:\\proj\\", "D:\\x\\C:\\proj\\Makefile", "D:\\x\\C:\\proj\\Makefile"},
-        {"", "C:\\proj\\Makefile", "C:\\proj\\Makefile"},
-    };
-    for (const auto& c : makefiles) {
-        Project project("blink", c.homePath);
-        project.setExtMakefile(c.given);
-        EXPECT_EQ(project.extMakefile(), c.stored) << c.given;
-    }
+TEST(ProjectTest, RemovingConfigurationsAndNormalisingFolders) {
+    test::expectEachLine("project_rules.txt", rule);
 }
 
 TEST(ProjectTest, FileListsKeepOneEntryPerFullNameAndFindSourcesOnly) {

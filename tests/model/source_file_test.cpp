@@ -70,23 +70,6 @@ TEST(SourceFileTest, PathOperationsGiveTheGoldenResults) {
     test::expectGolden("source_file.txt", out.str());
 }
 
-TEST(SourceFileTest, Setters) {
-    SourceFile file("main.c", "C:\\proj");
-    EXPECT_EQ(file.path(), "C:\\proj\\");
-    file.setPath("");
-    file.setName("");
-    file.setFullName("");
-    EXPECT_EQ(file.fullName(), "C:\\proj\\main.c");
-    file.setPath("/c/proj/src/");
-    EXPECT_EQ(file.path(), "c:\\proj\\src\\");
-    file.setPath("src");
-    EXPECT_EQ(file.fullNameAsUnixpath(), "src/main.c");
-    file.setName("a/b.c"); // names are taken as they come
-    EXPECT_EQ(file.name(), "a/b.c");
-    file.convertPathToWindowsStyle();
-    EXPECT_EQ(file.path() + "|" + file.name(), "src\\a\\|b.c");
-}
-
 TEST(SourceFileTest, ExistsBelowABase) {
     const test::TempDrive drive('T');
     drive.write("sub/main.c", "int main(void) { return 0; }\n");

@@ -35,12 +35,6 @@ std::vector<std::string> fullNames(const std::list<SourceFile>& files) {
     return names;
 }
 
-std::string raw(pugi::xml_node node) {
-    std::ostringstream text;
-    node.print(text, "", pugi::format_raw);
-    return text.str();
-}
-
 std::string result(HRESULT hr) {
     return hr == S_OK ? "S_OK" : hr == E_FAIL ? "E_FAIL" : std::to_string(hr);
 }
@@ -266,47 +260,6 @@ TEST_F(ProjectXmlTest, FilesAreAddedByKindInDocumentOrder) {
     EXPECT_THAT(fullNames(read.srcFiles()), ElementsAre("kept.c", "b.c", "C:\\lib\\a.c"));
     EXPECT_THAT(fullNames(read.hdrFiles()), ElementsAre("inc\\a.h"));
     EXPECT_THAT(fullNames(read.otherFiles()), ElementsAre("notes.txt"));
-}
-
-TEST_F(ProjectXmlTest, NodeOperations) {
-    // A parent that cannot hold elements.
-    ASSERT_TRUE(load("<AVRStudio><S>text</S></AVRStudio>"));
-    for (pugi::xml_node parent : {pugi::xml_node(), at("S").first_child()}) {
-        EXPECT_THROW(xml.insertNode("B", parent, nullptr, std::string("x"), false),
-                     std::runtime_error);
-    }
-    EXPECT_EQ(raw(hub->document.document_element()), "<AVRStudio><S>text</S></AVRStudio>");
-
-    // The text of all descendants, CDATA included.
-    ASSERT_TRUE(load("<AVRStudio><A>one<B>two</B><![CDATA[<3>]]></A><E/></AVRStudio>"));
-    EXPECT_EQ(xml.getNodeText(at("A")) + "|" + xml.getNodeText(at("E")) + "|" +
-                  xml.getNodeText(pugi::xml_node()),
-              "onetwo<3>||");
-}
-
-TEST(ProjectXmlHandlerWithoutDocument, EveryOperationFailsAndLeavesThingsAlone) {
-    auto hub = std::make_shared<XmlHub>();
-    HubInstallation installation(hub);
-    EXPECT_TRUE(ProjectXmlHandler().hasDocument());
-    EXPECT_THAT(hub->sharedObjectRequests, ElementsAre(std::pair<std::string, std::string>(
-                                               "XMLPROJECT", kXmlDomDocumentInterfaceId)));
-
-    hub->sharedObjects.clear();
-    ProjectXmlHandler handler;
-    EXPECT_FALSE(handler.hasDocument());
-    EXPECT_TRUE(hub->logged(kError, "", "XML: Error getting XML object"));
-    Project project;
-    pugi::xml_document other;
-    EXPECT_EQ(handler.makeStructure(), E_FAIL);
-    EXPECT_EQ(handler.projectToXML(project), E_FAIL);
-    EXPECT_EQ(handler.XMLToProject(project), E_FAIL);
-    handler.removeSections();
-    handler.insertNode("X", other, nullptr, std::nullopt, false);
-    EXPECT_FALSE(other.first_child());
-    EXPECT_TRUE(project.configs().empty());
-
-    HubInstallation noHub(nullptr);
-    EXPECT_FALSE(ProjectXmlHandler().hasDocument());
 }
 
 } // namespace

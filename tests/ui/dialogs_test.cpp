@@ -31,12 +31,8 @@ namespace {
 
 using namespace std::string_literals;
 
-// The first offending character is named as it is; a time that cannot be converted gives an
-// empty date.
+// The characters a file name may hold; a time that cannot be converted gives an empty date.
 TEST_F(UiTest, FileNameRuleAndFileInfoTexts) {
-    for (const std::string& name : {std::string(64, 'a'), "caf\xE9.c"s, "a#b$c"s}) {
-        seen += FileNameRule::refusal(name).value_or("accepted") + "\n";
-    }
     for (int code = 0; code < 256; ++code) {
         if (FileNameRule::isAllowedCharacter(static_cast<char>(code))) {
             seen += static_cast<char>(code);
