@@ -20,14 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> words(const std::string& line) {
-    std::vector<std::string> result;
-    std::istringstream in(line);
-    for (std::string word; in >> word;) {
-        result.push_back(word);
-    }
-    return result;
-}
+using test::words;
 
 // Per entry of compile_commands.json: the file and the switches that say how it is compiled.
 std::string compileCommands(const std::string& path) {
@@ -114,13 +107,9 @@ TEST(CliCommandsTest, ShowSetConfigAndRunChangeOnlyWhatTheOptionsSheetAccepts) {
         }
         transcript += text;
     }
-    for (const std::string& path : {folder.path(), DriveMap::toWindows(folder.path())}) {
-        for (auto at = transcript.find(path); at != std::string::npos;
-             at = transcript.find(path, at)) {
-            transcript.replace(at, path.size(), "@F");
-        }
-    }
-    test::expectGolden("cli_commands.txt", transcript);
+    test::expectGolden("cli_commands.txt",
+                       test::replaced(transcript, {{folder.path(), "@F"},
+                                                   {DriveMap::toWindows(folder.path()), "@F"}}));
 
     // An editor finds every header and register of the device through the file.
     if (!QStandardPaths::findExecutable("clangd").isEmpty()) {

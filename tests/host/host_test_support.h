@@ -58,6 +58,27 @@ private:
     std::string m_path;
 };
 
+// A command line's words, split at blanks; '' is an empty word.
+inline std::vector<std::string> words(const std::string& line) {
+    std::vector<std::string> result;
+    std::istringstream in(line);
+    for (std::string word; in >> word;) {
+        result.push_back(word == "''" ? "" : word);
+    }
+    return result;
+}
+
+// text with each pair's first replaced by its second, pair after pair.
+inline std::string replaced(std::string text,
+                            const std::vector<std::pair<std::string, std::string>>& pairs) {
+    for (const auto& [from, to] : pairs) {
+        for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
+            text.replace(at, from.size(), to);
+        }
+    }
+    return text;
+}
+
 // A project file the way the IDE leaves one.
 inline std::string sampleProject(const std::string& name = "blink") {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<AVRStudio>\n\t<MANAGEMENT>\n"

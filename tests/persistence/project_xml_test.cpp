@@ -246,21 +246,5 @@ TEST_F(ProjectXmlTest, ValuesOutOfTheirRangeAreDecodedLeniently) {
               std::tuple(true, 1, 2, "ATmega16", " 0x200 ", false, true));
 }
 
-TEST_F(ProjectXmlTest, FilesAreAddedByKindInDocumentOrder) {
-    ASSERT_TRUE(load("<AVRStudio><AVRTAZUPLUGIN><FILES>"
-                     "<OTHERFILE>notes.txt</OTHERFILE><HEADERFILE>inc\\a.h</HEADERFILE>"
-                     "<SOURCEFILE>b.c</SOURCEFILE><STRAY>stray.c</STRAY>"
-                     "<SOURCEFILE>C:\\lib\\a.c</SOURCEFILE><SOURCEFILE>b.c</SOURCEFILE>"
-                     "</FILES></AVRTAZUPLUGIN></AVRStudio>"));
-    ASSERT_EQ(xml.makeStructure(), S_OK);
-    // Reading only adds to the project.
-    Project read;
-    read.addSrcFile(SourceFile("kept.c"));
-    ASSERT_EQ(xml.XMLToProject(read), S_OK);
-    EXPECT_THAT(fullNames(read.srcFiles()), ElementsAre("kept.c", "b.c", "C:\\lib\\a.c"));
-    EXPECT_THAT(fullNames(read.hdrFiles()), ElementsAre("inc\\a.h"));
-    EXPECT_THAT(fullNames(read.otherFiles()), ElementsAre("notes.txt"));
-}
-
 } // namespace
 } // namespace avrtazu::fakes

@@ -76,7 +76,7 @@ TEST_F(PluginFixture, EachCheckShowsItsMessageAndReopensTheSheet) {
             return [&, value](Sheet& sheet) {
                 text += "sheet: " + state(plugin->project()) + "\n";
                 if (c.control != nullptr) {
-                    setText(target(sheet), c.control, value);
+                    uitest::type(target(sheet), c.control, value);
                 }
                 return accept(sheet);
             };
@@ -152,7 +152,8 @@ TEST_F(PluginFixture, TheOptionsChangeAsTheHostSeesIt) {
     OptionsChange::setNewProject(false);
     plugin->project().setReturnStackSize("abc");
     change("a user's OK on the same failure", {accept, accept, [](Sheet& sheet) {
-                                                   setText(target(sheet), "returnStackSize", "16");
+                                                   uitest::type(target(sheet), "returnStackSize",
+                                                                "16");
                                                    return accept(sheet);
                                                }});
     for (const std::int16_t objectFileState : {0, 1, 2}) {
@@ -185,7 +186,7 @@ TEST_F(PluginFixture, TheOptionsChangeAsTheHostSeesIt) {
     makefile("external Makefile on", {[](Sheet& sheet) {
                  QWidget& page = general(sheet);
                  click(page, "useExternalMakefileCheck");
-                 setText(page, "externalMakefileEdit", "C:\\work\\demo\\Makefile");
+                 uitest::type(page, "externalMakefileEdit", "C:\\work\\demo\\Makefile");
                  return accept(sheet);
              }});
     makefile("accepted again", {accept});

@@ -12,6 +12,7 @@
 #include "ui/general_property_page.h"
 #include "ui/project_properties_sheet.h"
 #include "ui/target_option_dlg.h"
+#include "ui/ui_test_support.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
@@ -29,6 +30,8 @@
 namespace avrtazu::test {
 
 using Strings = std::vector<std::string>;
+using uitest::click;
+using uitest::control;
 
 // The plug-in object as a host drives it, on a scratch drive C: with a recording host, a hub
 // that owns the host's project document, the scripted dialogs, an empty registry and a docked
@@ -95,20 +98,6 @@ public:
     static QWidget& general(Sheet& sheet) {
         sheet.setActivePage(Sheet::GeneralPage);
         return sheet.generalPage();
-    }
-    static void setText(QWidget& page, const std::string& name, const std::string& text) {
-        control<QLineEdit>(page, name).setText(QString::fromStdString(text));
-    }
-    // Clicks a button of a page or of the sheet.
-    static void click(QWidget& page, const std::string& name) {
-        control<QAbstractButton>(page, name).click();
-    }
-    template <typename T> static T& control(QWidget& page, const std::string& name) {
-        T* found = page.findChild<T*>(QString::fromStdString(name));
-        if (found == nullptr) {
-            throw std::runtime_error("no control named " + name);
-        }
-        return *found;
     }
 
     TempDrive drive{'C'};

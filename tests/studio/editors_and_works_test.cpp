@@ -111,11 +111,7 @@ TEST_F(EditorAreaTest, ClosingDoesWhatTheAnswerSays) {
         }
         area.closeAll();
     }
-    const std::string folderPath = folder.path();
-    for (auto at = text.find(folderPath); at != std::string::npos; at = text.find(folderPath)) {
-        text.replace(at, folderPath.size(), "@F");
-    }
-    test::expectGolden("editor_close.txt", text);
+    test::expectGolden("editor_close.txt", test::replaced(text, {{folder.path(), "@F"}}));
 }
 
 class StudioWorksTest : public ::testing::Test {

@@ -84,12 +84,8 @@ protected:
         m_logRows = rows.size();
         text += test::readFile(project) == m_projectSeen ? "\n" : "\nproject file written\n";
         m_projectSeen = test::readFile(project);
-        for (const std::string& path : {DriveMap::toWindows(folder.path()), folder.path()}) {
-            for (auto at = text.find(path); at != std::string::npos; at = text.find(path)) {
-                text.replace(at, path.size(), "@F");
-            }
-        }
-        transcript += text;
+        transcript += test::replaced(
+            text, {{DriveMap::toWindows(folder.path()), "@F"}, {folder.path(), "@F"}});
         script().calls.clear();
         environment.dialogs.clear();
     }

@@ -46,19 +46,6 @@ TEST_F(SheetTest, OpensOnTheStoredPageFillsOnlyThatOneAndCancelWritesNothing) {
     }
 }
 
-// Pages never shown must not write their empty controls into the project.
-TEST_F(SheetTest, OkWritesOnlyPagesShownForTheActiveConfiguration) {
-    project.setPart("ATMega16");
-    project.setUsesExtMakefile(true);
-    project.setExtMakefile("Makefile");
-    for (const int opened : {Sheet::TargetPage, Sheet::GeneralPage}) {
-        Project edited = project;
-        edited.setOptionTabIndex(opened);
-        // Changed after the Compiler page read the project.
-        runSheet(edited, [&](Sheet&) { edited.setMacroDefinitions("CHANGED=1"); });
-    }
-}
-
 // Without a host the help button does nothing, and the sheet stays open.
 TEST_F(SheetTest, HelpAsksTheHostForTheActivePagesTopic) {
     PlugInUtility::instance().setHost(&works);
