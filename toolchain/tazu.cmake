@@ -15,6 +15,7 @@ add_executable(tazumake.exe ${CMAKE_CURRENT_SOURCE_DIR}/make/tazumake_main.cpp)
 add_executable(tazuavr.exe ${CMAKE_CURRENT_SOURCE_DIR}/avr/tazuavr_main.cpp)
 foreach(tool tazumake.exe tazuavr.exe)
     target_link_libraries(${tool} PRIVATE avrtazu_toolchain)
+    avrtazu_quick_start(${tool})
     set_target_properties(${tool} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${AVRTAZU_TOOLCHAIN_DIR}/bin)
 endforeach()
 

@@ -40,9 +40,10 @@ int main(int argc, char** argv) {
         showQtMessages = showQtMessages || std::string(argv[i]) == "--verbose";
     }
     qInstallMessageHandler(qtMessage);
-    // The plug-in's windows exist on the command line too, only nobody sees them.
+    // The plug-in's windows exist on the command line too, only nobody sees them: the minimal
+    // platform draws nothing and reads no font configuration.
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        setenv("QT_QPA_PLATFORM", "minimal", 1);
     }
     // Ctrl+C or a stop request ends a running tool through the tool runner, not this process
     // in the middle of writing the project.

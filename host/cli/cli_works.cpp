@@ -140,9 +140,9 @@ HRESULT CliWorks::CreateDockWindow(const Bstr& title, const Bstr&, const Bstr&, 
     }
     auto* dock = new QWidget();
     dock->setWindowTitle(QString::fromStdWString(title));
-    // The IDE's left dock is about this size; the tree lays itself out within it.
+    // The IDE's left dock is about this size; the tree lays itself out within it. Nobody sees
+    // it here, so it is never shown and never painted.
     dock->resize(253, 600);
-    dock->show();
     m_docks.emplace_back(dock);
     *window = dock;
     return S_OK;

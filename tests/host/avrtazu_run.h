@@ -27,6 +27,8 @@ inline AvrtazuRun avrtazu(const std::string& folder, const QStringList& argument
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove("TAZU_REGISTRY");
     environment.remove("TAZU_DRIVES");
+    // On the platform it picks for itself, as a user runs it.
+    environment.remove("QT_QPA_PLATFORM");
     if (!path.isEmpty()) {
         environment.insert("PATH", path);
     }

@@ -220,8 +220,9 @@ MakeRunner::Outcome MakeRunner::execute(std::vector<Step>& steps, std::size_t ro
 }
 
 MakeRunner::Outcome MakeRunner::decide(std::size_t index, std::shared_ptr<const Recipe>& recipe) {
-    const Node& node = nodes_[index];
+    Node& node = nodes_[index];
     const auto targetTime = actions_.timeOf(node.name);
+    node.time = targetTime;
     if (node.rule == nullptr) {
         if (targetTime) {
             return Outcome::UpToDate;
@@ -247,7 +248,11 @@ MakeRunner::Outcome MakeRunner::decide(std::size_t index, std::shared_ptr<const 
             }
         }
         if (targetTime && !remake) {
-            const auto prerequisiteTime = actions_.timeOf(prerequisite.name);
+            // An up-to-date file was looked at when it was decided; others are looked at now.
+            const bool known =
+                prerequisite.state == State::Done && prerequisite.outcome == Outcome::UpToDate;
+            const auto prerequisiteTime =
+                known ? prerequisite.time : actions_.timeOf(prerequisite.name);
             if (prerequisiteTime && *prerequisiteTime > *targetTime) {
                 remake = true;
             }

@@ -4,7 +4,9 @@
 #include "make/makefile.h"
 
 #include <cstddef>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -52,6 +54,8 @@ private:
         std::size_t step = 0;
         State state = State::Unvisited;
         Outcome outcome = Outcome::UpToDate;
+        // The file's time when it was decided, so an up-to-date file is looked at once.
+        std::optional<std::filesystem::file_time_type> time;
         // A missing file is an error only when a rule or the command line asks for it.
         bool required = false;
         std::string neededBy;
