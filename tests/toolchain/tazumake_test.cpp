@@ -107,7 +107,8 @@ using Files = std::map<std::string, int>;
 
 // Files with times in whole ticks, safe for several jobs at once. Commands: "touch X" gives X
 // the next tick, "fail X" fails, "print X" prints two lines, "meet X" waits until two jobs
-// have met, "await X" until something said holds X. Waits give up after a while, failing.
+// have met, "await X" until something said holds X, "wait X" until file X exists. Waits give
+// up after a while, failing.
 class FakeActions : public MakeActions {
 public:
     std::optional<std::filesystem::file_time_type> timeOf(const std::string& name) override {
@@ -121,7 +122,7 @@ public:
         const auto found = lists.find(name);
         return found == lists.end() ? std::nullopt : std::optional(found->second);
     }
-    int run(const std::string& command, std::string* output) override {
+    int run(const std::string& command, JobOutput* output) override {
         std::unique_lock lock(mutex_);
         ran.push_back(command);
         log += "  ran: " + command + "\n";
@@ -130,8 +131,8 @@ public:
         met += verb == "meet";
         changed_.notify_all();
         const bool waited = changed_.wait_for(lock, std::chrono::seconds(20), [&] {
-            if (verb == "meet") {
-                return met >= 2;
+            if (verb == "meet" || verb == "wait") {
+                return verb == "meet" ? met >= 2 : files.count(what) > 0;
             }
             return verb != "await" || std::any_of(said.begin(), said.end(), [&](auto& text) {
                        return text.find(what) != std::string::npos;
@@ -139,15 +140,18 @@ public:
         });
         if (verb == "touch") {
             files[what] = ++clock;
-        } else if (verb == "print") {
-            *output += what + ": one\n" + what + ": two";
+        }
+        lock.unlock();
+        if (verb == "print") {
+            output->write(what + ": one\n" + what + ": two");
         }
         return verb == "fail" ? 3 : (waited ? 0 : 9);
     }
-    void say(const std::string& text) override {
+    void write(std::string_view text) override {
         const std::lock_guard lock(mutex_);
-        said.push_back(text);
-        log += text + "\n";
+        said.emplace_back(text.substr(0, text.size() - (text.back() == '\n')));
+        log += text;
+        written += text;
         changed_.notify_all();
     }
 
@@ -159,6 +163,7 @@ public:
     Words said;
     // What ran and what was said, in one order.
     std::string log;
+    std::string written;
 
 private:
     std::mutex mutex_;
@@ -264,30 +269,33 @@ TEST(MakeJobsTest, DependencyListsRemakeTheObjectsThatIncludeAHeader) {
     }
 }
 
-// The second job waits until the first one's output has been said, so the order is fixed;
-// a job that said its lines as they came would be caught between them.
-TEST(MakeJobsTest, TwoJobsSayEachJobWholeAndAFailureStopsNewJobs) {
+// Each job waits on what the other has said or done, or on its own lines (said once it is in
+// the foreground), so the order is fixed: a streams while it waits for b, b's lines come whole
+// after a's though b printed them first, and once a has ended b's held lines come out at once
+// and its next ones as they come.
+TEST(MakeJobsTest, TheOldestJobStreamsTheOthersComeWholeAfterItAndAFailureStopsNewJobs) {
     const struct {
         const char* name;
         const char* makefile;
         int status;
-        Words said;
+        const char* written;
     } cases[] = {
         // clang-format off
         {"both succeed",
          "all: a b\n"
-         "a:\n\tmeet a\n\tprint a\n"
-         "b:\n\tmeet b\n\tawait a: two\n\tprint b\n",
+         "a:\n\tmeet a\n\tprint a\n\twait b.o\n\tprint c\n"
+         "b:\n\tmeet b\n\tawait a: two\n\tprint b\n\ttouch b.o\n\t@await b: two\n\tprint e\n"
+         "\t@await e: two\n",
          0,
-         {"meet a\nprint a\na: one\na: two", "meet b\nawait a: two\nprint b\nb: one\nb: two"}},
+         "meet a\nprint a\na: one\na: two\nwait b.o\nprint c\nc: one\nc: two\n"
+         "meet b\nawait a: two\nprint b\nb: one\nb: two\ntouch b.o\nprint e\ne: one\ne: two\n"},
         {"a fails, b finishes, c never starts",
          "all: a b c\n"
          "a:\n\tmeet a\n\tfail a\n\tprint never\n"
-         "b:\n\tmeet b\n\tawait [a] Error\n\t@print b\n"
+         "b:\n\tmeet b\n\t@print b\n\t@await b: two\n"
          "c:\n\tprint c\n",
          2,
-         {"meet a\nfail a\ntazumake: *** [a] Error 3", "meet b\nawait [a] Error\nb: one\nb: two",
-          "tazumake: *** Stop."}},
+         "meet a\nfail a\ntazumake: *** [a] Error 3\nmeet b\nb: one\nb: two\ntazumake: *** Stop.\n"},
         // clang-format on
     };
     for (const auto& c : cases) {
@@ -296,7 +304,7 @@ TEST(MakeJobsTest, TwoJobsSayEachJobWholeAndAFailureStopsNewJobs) {
         MakefileReader::read(c.makefile, makefile);
         FakeActions actions;
         EXPECT_EQ(MakeRunner(makefile, actions, 2).make({}), c.status);
-        EXPECT_EQ(actions.said, c.said);
+        EXPECT_EQ(actions.written, c.written);
     }
 }
 

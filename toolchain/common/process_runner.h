@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace avrtazu {
@@ -25,6 +27,11 @@ public:
     // The child's standard output and standard error are collected into the result.
     static ProcessResult runCaptured(const std::string& program,
                                      const std::vector<std::string>& arguments);
+    // The child's standard output and standard error are handed to piece as they arrive, in
+    // pieces of any size, and not kept.
+    static ProcessResult runStreamed(const std::string& program,
+                                     const std::vector<std::string>& arguments,
+                                     const std::function<void(std::string_view)>& piece);
     // The child's standard output goes straight into a file (created or truncated), its
     // standard error into the result; a large output never passes through this process.
     static ProcessResult runIntoFile(const std::string& program,

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 extern char** environ;
 
@@ -31,10 +32,13 @@ int waitFor(pid_t child) {
     return -1;
 }
 
-// capture: standard error (and standard output, without an outputFile) into the result.
+using Piece = std::function<void(std::string_view)>;
+
+// With piece: standard error (and standard output, without an outputFile) handed to it.
 ProcessResult spawn(const std::string& program, const std::vector<std::string>& arguments,
-                    bool capture, const std::string& outputFile = {}) {
+                    const Piece* piece, const std::string& outputFile = {}) {
     ProcessResult result;
+    const bool capture = piece != nullptr;
     // Whatever this process printed must come out before the child's first line.
     std::fflush(stdout);
     std::fflush(stderr);
@@ -81,7 +85,7 @@ ProcessResult spawn(const std::string& program, const std::vector<std::string>& 
         for (;;) {
             const ssize_t count = ::read(pipeEnds[0], buffer, sizeof buffer);
             if (count > 0) {
-                result.output.append(buffer, static_cast<std::size_t>(count));
+                (*piece)(std::string_view(buffer, static_cast<std::size_t>(count)));
             } else if (count == 0 || errno != EINTR) {
                 break;
             }
@@ -92,22 +96,38 @@ ProcessResult spawn(const std::string& program, const std::vector<std::string>& 
     return result;
 }
 
+// The child's output (with an outputFile: its standard error) collected into the result.
+ProcessResult collected(const std::string& program, const std::vector<std::string>& arguments,
+                        const std::string& outputFile = {}) {
+    std::string output;
+    const Piece collect = [&output](std::string_view text) { output.append(text); };
+    ProcessResult result = spawn(program, arguments, &collect, outputFile);
+    result.output = std::move(output);
+    return result;
+}
+
 } // namespace
 
 ProcessResult ProcessRunner::runPassThrough(const std::string& program,
                                             const std::vector<std::string>& arguments) {
-    return spawn(program, arguments, false);
+    return spawn(program, arguments, nullptr);
 }
 
 ProcessResult ProcessRunner::runCaptured(const std::string& program,
                                          const std::vector<std::string>& arguments) {
-    return spawn(program, arguments, true);
+    return collected(program, arguments);
+}
+
+ProcessResult ProcessRunner::runStreamed(const std::string& program,
+                                         const std::vector<std::string>& arguments,
+                                         const Piece& piece) {
+    return spawn(program, arguments, &piece);
 }
 
 ProcessResult ProcessRunner::runIntoFile(const std::string& program,
                                          const std::vector<std::string>& arguments,
                                          const std::string& outputFile) {
-    return spawn(program, arguments, true, outputFile);
+    return collected(program, arguments, outputFile);
 }
 
 } // namespace avrtazu

@@ -169,18 +169,17 @@ MakeRunner::Outcome MakeRunner::execute(std::vector<Step>& steps, std::size_t ro
         return outcome != Outcome::Failed;
     };
 
-    std::unique_ptr<JobPool> pool;
     bool failed = false;
     for (;;) {
         while (!failed && !ready.empty()) {
             const Step& step = steps[ready.top()];
             if (!step.note.empty()) {
-                actions_.say(step.note);
+                say(step.note);
                 ready.pop();
                 continue;
             }
             const std::size_t node = step.node;
-            if (jobs_ > 1 && pool && pool->running() >= jobs_) {
+            if (jobs_ > 1 && pool_ && pool_->running() >= jobs_) {
                 break;
             }
             ready.pop();
@@ -195,23 +194,16 @@ MakeRunner::Outcome MakeRunner::execute(std::vector<Step>& steps, std::size_t ro
                                                                       : Outcome::Failed);
                 continue;
             }
-            if (!pool) {
-                pool = std::make_unique<JobPool>();
+            if (!pool_) {
+                pool_ = std::make_unique<JobPool>(actions_);
             }
-            pool->start(node, [this, recipe](std::string& output) {
-                return recipe->run(actions_, &output);
-            });
+            pool_->start(
+                node, [this, recipe](JobOutput& output) { return recipe->run(actions_, &output); });
         }
-        if (!pool || pool->running() == 0) {
+        if (!pool_ || pool_->running() == 0) {
             break;
         }
-        JobPool::Ended ended = pool->waitForOne();
-        if (!ended.output.empty()) {
-            if (ended.output.back() == '\n') {
-                ended.output.pop_back();
-            }
-            actions_.say(ended.output);
-        }
+        const JobPool::Ended ended = pool_->waitForOne();
         const bool succeeded =
             settle(ended.id, ended.succeeded ? Outcome::Remade : Outcome::Failed);
         failed = failed || !succeeded;
@@ -228,7 +220,7 @@ MakeRunner::Outcome MakeRunner::decide(std::size_t index, std::shared_ptr<const 
             return Outcome::UpToDate;
         }
         if (node.required) {
-            actions_.say(noRuleMessage(node.name, node.neededBy));
+            say(noRuleMessage(node.name, node.neededBy));
             return Outcome::Failed;
         }
         return Outcome::Missing;
@@ -239,7 +231,7 @@ MakeRunner::Outcome MakeRunner::decide(std::size_t index, std::shared_ptr<const 
         if (edge.kind != EdgeKind::Dropped) {
             if (prerequisite.outcome == Outcome::Missing && edge.kind == EdgeKind::Rule) {
                 // Left missing by an earlier goal's dependency list, asked for by a rule now.
-                actions_.say(noRuleMessage(prerequisite.name, node.name));
+                say(noRuleMessage(prerequisite.name, node.name));
                 return Outcome::Failed;
             }
             if (prerequisite.outcome != Outcome::UpToDate) {
@@ -266,6 +258,14 @@ MakeRunner::Outcome MakeRunner::decide(std::size_t index, std::shared_ptr<const 
         recipe = std::move(commands);
     }
     return Outcome::Remade;
+}
+
+void MakeRunner::say(const std::string& line) {
+    if (pool_) {
+        pool_->say(line);
+    } else {
+        actions_.say(line);
+    }
 }
 
 void MakeRunner::finish(std::size_t index, Outcome outcome, std::vector<std::size_t>& ready) {

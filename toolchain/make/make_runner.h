@@ -1,5 +1,6 @@
 #pragma once
 
+#include "make/job_pool.h"
 #include "make/make_actions.h"
 #include "make/makefile.h"
 
@@ -22,7 +23,8 @@ class Recipe;
 //
 // The prerequisites are walked without recursion, so no Makefile can exhaust the stack. With
 // more than one job, recipes whose prerequisites are done run at once, each on a thread of its
-// own, and each job's output is said whole when it ends; with one job the output streams.
+// own; the oldest running job's output streams, the others' is held and said whole in the order
+// the jobs started. With one job the output streams.
 class MakeRunner {
 public:
     MakeRunner(const Makefile& makefile, MakeActions& actions, int jobs = 1);
@@ -74,12 +76,15 @@ private:
     // Outcome of a node whose prerequisites are done; Remade with the recipe when it must run.
     Outcome decide(std::size_t node, std::shared_ptr<const Recipe>& recipe);
     void finish(std::size_t node, Outcome outcome, std::vector<std::size_t>& ready);
+    // A line of the runner's own, after the output of the jobs started before it.
+    void say(const std::string& line);
 
     const Makefile& makefile_;
     MakeActions& actions_;
     std::size_t jobs_;
     std::vector<Node> nodes_;
     std::unordered_map<std::string, std::size_t> index_;
+    std::unique_ptr<JobPool> pool_;
 };
 
 } // namespace avrtazu

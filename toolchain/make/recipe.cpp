@@ -37,7 +37,7 @@ Recipe::Recipe(const Makefile& makefile, const std::string& target, const MakeRu
     }
 }
 
-bool Recipe::run(MakeActions& actions, std::string* output) const {
+bool Recipe::run(MakeActions& actions, JobOutput* output) const {
     const auto say = [&](const std::string& text) { actions.report(text, output); };
     for (const Line& line : lines_) {
         if (line.echo) {
@@ -45,8 +45,8 @@ bool Recipe::run(MakeActions& actions, std::string* output) const {
         }
         const int status = actions.run(line.command, output);
         // The next line starts on a line of its own, whatever the tool printed last.
-        if (output != nullptr && !output->empty() && output->back() != '\n') {
-            *output += '\n';
+        if (output != nullptr) {
+            output->endLine();
         }
         if (status != 0) {
             const std::string report =

@@ -19,9 +19,9 @@ public:
     bool empty() const { return lines_.empty() && !expansionError_; }
 
     // Echoes and runs the commands; a failure ends the recipe unless the command began with
-    // "-". Without output everything is printed as it comes, with it collected there.
+    // "-". Without output everything is printed as it comes, with it written there.
     // Returns whether the recipe succeeded.
-    bool run(MakeActions& actions, std::string* output) const;
+    bool run(MakeActions& actions, JobOutput* output) const;
 
 private:
     struct Line {

@@ -14,7 +14,6 @@
 #include <fstream>
 #include <sstream>
 #include <system_error>
-#include <utility>
 
 namespace avrtazu {
 
@@ -49,7 +48,7 @@ std::optional<std::string> SystemMakeActions::readText(const std::string& name) 
     return text.str();
 }
 
-int SystemMakeActions::run(const std::string& command, std::string* output) {
+int SystemMakeActions::run(const std::string& command, JobOutput* output) {
     const std::vector<std::string> words = CommandWords::split(command);
     if (words.empty()) {
         return 0;
@@ -66,27 +65,21 @@ int SystemMakeActions::run(const std::string& command, std::string* output) {
         return 127;
     }
     // The children stay in this process's group: cancelling a build stops the whole group.
-    const ProcessResult result = output == nullptr
-                                     ? ProcessRunner::runPassThrough(program, arguments)
-                                     : ProcessRunner::runCaptured(program, arguments);
+    // A job in the foreground stays there until it ends, so its tools write straight out.
+    const ProcessResult result =
+        output == nullptr || output->foreground()
+            ? ProcessRunner::runPassThrough(program, arguments)
+            : ProcessRunner::runStreamed(program, arguments,
+                                         [output](std::string_view text) { output->write(text); });
     if (!result.started) {
         report("tazumake: " + words.front() + ": " + result.failure, output);
         return 127;
     }
-    if (output != nullptr) {
-        // A job's output may be megabytes: taken over, not copied, when it is the first.
-        if (output->empty()) {
-            *output = std::move(result.output);
-        } else {
-            *output += result.output;
-        }
-    }
     return result.exitCode;
 }
 
-void SystemMakeActions::say(const std::string& text) {
+void SystemMakeActions::write(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fputc('\n', stdout);
     std::fflush(stdout);
 }
 

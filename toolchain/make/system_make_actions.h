@@ -16,8 +16,8 @@ public:
 
     std::optional<std::filesystem::file_time_type> timeOf(const std::string& name) override;
     std::optional<std::string> readText(const std::string& name) override;
-    int run(const std::string& command, std::string* output) override;
-    void say(const std::string& text) override;
+    int run(const std::string& command, JobOutput* output) override;
+    void write(std::string_view text) override;
 
 private:
     std::vector<std::string> folders_;
