@@ -18,20 +18,20 @@ void JobPool::start(std::size_t id, Work work) {
     Entry& entry = order_.emplace_back();
     entry.id = id;
     entry.output = std::make_unique<JobOutput>(actions_);
-    JobOutput& output = *entry.output;
+    JobOutput* output = entry.output.get();
     // A job with none before it is in the foreground from its first line.
     writeInOrder();
-    threads_.emplace(id, std::thread([this, id, &output, work = std::move(work)] {
+    threads_.emplace(id, std::thread([this, id, output, work = std::move(work)] {
                          Ended result;
                          result.id = id;
                          try {
-                             result.succeeded = work(output);
+                             result.succeeded = work(*output);
                          } catch (const std::exception& error) {
                              // A job that fails in itself fails as a command does, with a reason;
                              // an exception must not end the whole process on this thread.
-                             output.endLine();
-                             output.write(std::string("tazumake: *** Error: ") + error.what() +
-                                          "\n");
+                             output->endLine();
+                             output->write(std::string("tazumake: *** Error: ") + error.what() +
+                                           "\n");
                              result.succeeded = false;
                          }
                          const std::lock_guard lock(mutex_);
