@@ -223,10 +223,16 @@ void CRedirect::takeOutput(std::string text) {
     // The read is handled as a C text: a zero byte ends it.
     text.erase(std::find(text.begin(), text.end(), '\0'), text.end());
     std::replace(text.begin(), text.end(), '\b', ' ');
-    // The prompt may begin in the piece still waiting from the last read.
+    // The prompt may begin in the piece still waiting from the last read: that seam is looked
+    // at on its own, so a read is searched where it lies instead of being copied.
     const std::size_t tail = std::min(m_pending.size(), kPausePrompt.size() - 1);
-    const std::string window = m_pending.substr(m_pending.size() - tail) + text;
-    const std::size_t prompt = window.find(kPausePrompt);
+    const std::string seam =
+        m_pending.substr(m_pending.size() - tail) + text.substr(0, kPausePrompt.size() - 1);
+    std::size_t prompt = seam.find(kPausePrompt);
+    if (prompt == std::string::npos || prompt >= tail) {
+        const std::size_t inText = text.find(kPausePrompt);
+        prompt = inText == std::string::npos ? inText : tail + inText;
+    }
     if (prompt != std::string::npos) {
         if (prompt < tail) {
             m_pending.erase(m_pending.size() - tail + prompt);
@@ -275,7 +281,8 @@ void CRedirect::sendLine(const std::string& toolLine) {
     const bool aliased =
         std::any_of(m_aliasPrefixes.begin(), m_aliasPrefixes.end(),
                     [&toolLine](const std::string& prefix) { return contains(toolLine, prefix); });
-    const std::string line = aliased ? ShortNameAlias::expandAliases(toolLine) : toolLine;
+    const std::string expanded = aliased ? ShortNameAlias::expandAliases(toolLine) : std::string();
+    const std::string& line = aliased ? expanded : toolLine;
     const LineClass lineClass = classify(line);
     if (lineClass.countsWarning) {
         ++m_warningCount;
