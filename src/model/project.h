@@ -23,7 +23,7 @@ public:
     std::string name() const { return m_name; }
     void setName(const std::string& name) { m_name = name; }
     // The project directory, with its trailing backslash.
-    std::string homePath() const { return m_homePath; }
+    const std::string& homePath() const { return m_homePath; }
     void setHomePath(const std::string& homePath) { m_homePath = homePath; }
     bool usesExtMakefile() const { return m_usesExtMakefile; }
     void setUsesExtMakefile(bool uses) { m_usesExtMakefile = uses; }

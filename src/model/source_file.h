@@ -15,8 +15,8 @@ public:
     // As setName, then setPath.
     SourceFile(const std::string& name, const std::string& path);
 
-    std::string name() const { return m_name; }
-    std::string path() const { return m_path; }
+    const std::string& name() const { return m_name; }
+    const std::string& path() const { return m_path; }
     std::string fullName() const { return m_path + m_name; }
     std::string fullNameAsUnixpath() const { return getUnixPathFromWindowsPath(fullName()); }
 

@@ -217,6 +217,40 @@ std::string domText(pugi::xml_node node) {
 
 // Replaces the node's content by one text, as the DOM's text property does. The empty text
 // leaves the element empty.
+// A record's full name, hashed and compared in its two parts: the set of names written makes
+// no copies of them.
+struct FullNameHash {
+    std::size_t operator()(const SourceFile* file) const {
+        std::size_t hash = 14695981039346656037ull;
+        for (const std::string* part : {&file->path(), &file->name()}) {
+            for (const char c : *part) {
+                hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+            }
+        }
+        return hash;
+    }
+};
+
+struct SameFullName {
+    bool operator()(const SourceFile* left, const SourceFile* right) const {
+        const std::string& leftPath = left->path();
+        const std::string& rightPath = right->path();
+        if (leftPath.size() + left->name().size() != rightPath.size() + right->name().size()) {
+            return false;
+        }
+        const auto at = [](const SourceFile* file, std::size_t index) {
+            const std::string& path = file->path();
+            return index < path.size() ? path[index] : file->name()[index - path.size()];
+        };
+        for (std::size_t index = 0; index < leftPath.size() + left->name().size(); ++index) {
+            if (at(left, index) != at(right, index)) {
+                return false;
+            }
+        }
+        return true;
+    }
+};
+
 bool setText(pugi::xml_node node, const std::string& text) {
     node.remove_children();
     if (text.empty()) {
@@ -481,21 +515,22 @@ void ProjectXmlHandler::writeFiles(const Project& project) {
         {"SOURCEFILE", &project.srcFiles()},
         {"HEADERFILE", &project.hdrFiles()},
         {"OTHERFILE", &project.otherFiles()}};
-    std::unordered_set<std::string> written;
+    std::unordered_set<const SourceFile*, FullNameHash, SameFullName> written;
+    written.reserve(project.srcFiles().size() + project.hdrFiles().size() +
+                    project.otherFiles().size());
     for (const auto& [element, files] : kinds) {
         const std::string path = nodePath(m_files) + "/" + element;
         bool exists = static_cast<bool>(m_document->select_node(path.c_str()));
         for (const SourceFile& file : *files) {
-            std::string text = file.fullName();
-            if (exists && written.count(text) != 0) {
+            if (exists && written.count(&file) != 0) {
                 continue;
             }
             pugi::xml_node created = m_files.append_child(element);
-            if (!created || !setText(created, text)) {
+            if (!created || !setText(created, file.fullName())) {
                 m_utility->logDebug("Zuzozuduvuruva::insertNode()", kCreateError);
                 throw std::runtime_error("avrtazu plug-in: : Failed to insert XML node");
             }
-            written.insert(std::move(text));
+            written.insert(&file);
             exists = true;
         }
     }

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <random>
@@ -11,6 +12,7 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace avrtazu {
 
@@ -37,7 +39,7 @@ std::string temporaryPrefix(const fs::path& target) {
     return "." + target.filename().string() + ".";
 }
 
-bool isTemporaryOf(const std::string& name, const std::string& prefix) {
+bool isTemporaryOf(std::string_view name, const std::string& prefix) {
     if (name.size() != prefix.size() + kSuffixLength + kTemporaryEnd.size() ||
         name.compare(0, prefix.size(), prefix) != 0 ||
         name.compare(name.size() - kTemporaryEnd.size(), kTemporaryEnd.size(), kTemporaryEnd) !=
@@ -56,11 +58,22 @@ bool isTemporaryOf(const std::string& name, const std::string& prefix) {
 void removeLeftovers(const std::string& target) {
     const fs::path path(target);
     const std::string prefix = temporaryPrefix(path);
-    std::error_code failure;
-    for (const fs::directory_entry& entry : fs::directory_iterator(path.parent_path(), failure)) {
-        if (isTemporaryOf(entry.path().filename().string(), prefix)) {
-            fs::remove(entry.path(), failure);
+    // The names are read as they come: a folder of thousands of sources makes no paths here.
+    const fs::path folder = path.parent_path();
+    DIR* listing = folder.empty() ? nullptr : ::opendir(folder.c_str());
+    if (listing == nullptr) {
+        return;
+    }
+    std::vector<std::string> leftovers;
+    while (const dirent* entry = ::readdir(listing)) {
+        if (isTemporaryOf(entry->d_name, prefix)) {
+            leftovers.emplace_back(entry->d_name);
         }
+    }
+    ::closedir(listing);
+    std::error_code failure;
+    for (const std::string& name : leftovers) {
+        fs::remove(folder / name, failure);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include "platform/drive_map.h"
+#include "platform/file_status_memo.h"
 
 #include <cerrno>
 #include <climits>
@@ -25,7 +26,7 @@ bool toLinux(const std::string& path, std::string& linuxPath) {
 
 bool statPath(const std::string& path, struct stat& info) {
     std::string linuxPath;
-    return toLinux(path, linuxPath) && ::stat(linuxPath.c_str(), &info) == 0;
+    return toLinux(path, linuxPath) && FileStatusMemo::stat(linuxPath, info) == 0;
 }
 
 // Closes without letting close() overwrite the errno of an earlier failure.
@@ -48,6 +49,7 @@ bool FileSystem::folderExists(const std::string& path) {
 }
 
 bool FileSystem::createFolder(const std::string& path) {
+    FileStatusMemo::forget();
     std::string linuxPath;
     if (!toLinux(path, linuxPath)) {
         return false;
@@ -56,6 +58,7 @@ bool FileSystem::createFolder(const std::string& path) {
 }
 
 bool FileSystem::createNewFile(const std::string& path) {
+    FileStatusMemo::forget();
     std::string linuxPath;
     if (!toLinux(path, linuxPath)) {
         return false;
@@ -68,6 +71,7 @@ bool FileSystem::createNewFile(const std::string& path) {
 }
 
 bool FileSystem::renameFile(const std::string& from, const std::string& to) {
+    FileStatusMemo::forget();
     std::string linuxFrom;
     std::string linuxTo;
     if (!toLinux(from, linuxFrom) || !toLinux(to, linuxTo)) {
@@ -90,6 +94,7 @@ bool FileSystem::renameFile(const std::string& from, const std::string& to) {
 }
 
 bool FileSystem::deleteFile(const std::string& path) {
+    FileStatusMemo::forget();
     std::string linuxPath;
     if (!toLinux(path, linuxPath)) {
         return false;

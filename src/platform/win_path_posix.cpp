@@ -1,9 +1,11 @@
 #include "platform/win_path.h"
 
 #include "platform/drive_map.h"
+#include "platform/file_status_memo.h"
 #include "platform/short_name_alias.h"
 
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
 
 namespace avrtazu {
@@ -28,8 +30,8 @@ bool WinPath::fileExists(const std::string& path) {
     if (linuxPath.empty()) {
         return false;
     }
-    std::error_code error;
-    return std::filesystem::exists(linuxPath, error);
+    struct stat info {};
+    return FileStatusMemo::stat(linuxPath, info) == 0;
 }
 
 std::optional<std::string> WinPath::longPathName(const std::string& path) {

@@ -7,6 +7,7 @@
 #include "plugin/source_line_reference.h"
 
 #include "model/source_file.h"
+#include "platform/file_status_memo.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
@@ -364,6 +365,8 @@ void Zuzozuduvuruva::refreshTree() {
 }
 
 void Zuzozuduvuruva::projectOpened() {
+    // The tree, the missing-file check and the object's age each look at every file.
+    const FileStatusMemo seenOnce;
     m_xml.makeStructure();
     m_xml.XMLToProject(m_project);
 

@@ -80,21 +80,29 @@ void appendUtf8(std::string& out, char32_t value) {
 
 Bstr toWide(const std::string& text) {
     static_assert(sizeof(wchar_t) >= 4, "wide text holds one code point per character");
-    Bstr out;
-    out.reserve(text.size());
+    // Every byte gives at most one character: the text is written in place, then cut.
+    Bstr out(text.size(), L'\0');
+    std::size_t used = 0;
     std::size_t pos = 0;
     while (pos < text.size()) {
+        const auto byte = static_cast<unsigned char>(text[pos]);
+        if (byte < 0x80) {
+            out[used++] = static_cast<wchar_t>(byte);
+            ++pos;
+            continue;
+        }
         char32_t codePoint = 0;
         const std::size_t length = decodeAt(text, pos, codePoint);
         if (length == 0) {
             // Keep the stray byte so that converting back restores it.
-            out += static_cast<wchar_t>(kEscapeBase + static_cast<unsigned char>(text[pos]));
+            out[used++] = static_cast<wchar_t>(kEscapeBase + byte);
             ++pos;
         } else {
-            out += static_cast<wchar_t>(codePoint);
+            out[used++] = static_cast<wchar_t>(codePoint);
             pos += length;
         }
     }
+    out.resize(used);
     return out;
 }
 
@@ -103,7 +111,9 @@ std::string toNarrow(const Bstr& text) {
     out.reserve(text.size());
     for (const wchar_t ch : text) {
         const auto value = static_cast<char32_t>(static_cast<std::uint32_t>(ch));
-        if (value >= kEscapeFirst && value <= kEscapeLast) {
+        if (value < 0x80) {
+            out.push_back(static_cast<char>(value));
+        } else if (value >= kEscapeFirst && value <= kEscapeLast) {
             out += static_cast<char>(value - kEscapeBase);
         } else if (value > 0x10FFFF) {
             appendUtf8(out, kReplacement);

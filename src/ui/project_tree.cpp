@@ -30,7 +30,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <initializer_list>
 #include <stdexcept>
+#include <string_view>
 
 // Resources of a static library are registered by name, outside any namespace.
 static void initTreeResources() {
@@ -58,6 +60,52 @@ public:
 private:
     QWidget& m_widget;
 };
+
+// Whether the parts of left, one after another, spell the parts of right.
+bool joinedEqual(std::initializer_list<std::string_view> left,
+                 std::initializer_list<std::string_view> right) {
+    std::size_t leftSize = 0;
+    std::size_t rightSize = 0;
+    for (const std::string_view part : left) {
+        leftSize += part.size();
+    }
+    for (const std::string_view part : right) {
+        rightSize += part.size();
+    }
+    if (leftSize != rightSize) {
+        return false;
+    }
+    auto l = left.begin();
+    auto r = right.begin();
+    std::size_t lp = 0;
+    std::size_t rp = 0;
+    while (l != left.end() && r != right.end()) {
+        if (lp == l->size()) {
+            ++l;
+            lp = 0;
+        } else if (rp == r->size()) {
+            ++r;
+            rp = 0;
+        } else {
+            const std::size_t count = std::min(l->size() - lp, r->size() - rp);
+            if (l->substr(lp, count) != r->substr(rp, count)) {
+                return false;
+            }
+            lp += count;
+            rp += count;
+        }
+    }
+    return true;
+}
+
+// WinPath::isRelative of the file's full name, which only its first two characters decide.
+bool isRelativeFile(const SourceFile& file) {
+    std::string head(file.path(), 0, 2);
+    if (head.size() < 2) {
+        head.append(file.name(), 0, 2 - head.size());
+    }
+    return WinPath::isRelative(head);
+}
 
 bool isFileItemPlace(CProjectTree::Place place) {
     using P = CProjectTree::Place;
@@ -207,13 +255,27 @@ void CProjectTree::clearGroup(QTreeWidgetItem* group) {
 }
 
 // A relative name is looked for in the current folder, as the host keeps it at the project.
+// The group takes its items at once: one change of the view's model instead of one per file.
 void CProjectTree::insertExistingFiles(const std::vector<const SourceFile*>& files,
                                        QTreeWidgetItem* group) {
-    for (const SourceFile* file : files) {
-        if (file->exists()) {
-            insertFileItem(file->fullName(), group, false);
+    QList<QTreeWidgetItem*> items;
+    const auto addItems = [&] {
+        if (!items.isEmpty()) {
+            group->addChildren(items);
+            group->setExpanded(true);
         }
+    };
+    try {
+        for (const SourceFile* file : files) {
+            if (file->exists()) {
+                items.append(createFileItem(file->fullName(), group, false, file));
+            }
+        }
+    } catch (...) {
+        addItems();
+        throw;
     }
+    addItems();
     group->setExpanded(true);
 }
 
@@ -322,7 +384,8 @@ QTreeWidgetItem* CProjectTree::findFileItem(QTreeWidgetItem* group, const std::s
         const auto found = items.find(matchKey(name));
         return found == items.end() ? nullptr : found->second;
     }
-    const std::string home = m_project.homePath();
+    // The texts are compared in their parts: a search of a big project builds no strings.
+    const std::string_view home = m_project.homePath();
     const bool nameRelative = WinPath::isRelative(name);
     for (int index = 0; index < group->childCount(); ++index) {
         QTreeWidgetItem* item = group->child(index);
@@ -330,15 +393,16 @@ QTreeWidgetItem* CProjectTree::findFileItem(QTreeWidgetItem* group, const std::s
         if (file == nullptr) {
             continue;
         }
-        const std::string stored = file->fullName();
-        const bool storedRelative = WinPath::isRelative(stored);
+        const std::string_view path = file->path();
+        const std::string_view fileName = file->name();
+        const bool storedRelative = isRelativeFile(*file);
         bool same = false;
         if (storedRelative == nameRelative) {
-            same = stored == name;
+            same = joinedEqual({path, fileName}, {name});
         } else if (storedRelative) {
-            same = home + stored == name;
+            same = joinedEqual({home, path, fileName}, {name});
         } else {
-            same = stored == home + name;
+            same = joinedEqual({path, fileName}, {home, name});
         }
         if (same) {
             return item;
@@ -349,6 +413,14 @@ QTreeWidgetItem* CProjectTree::findFileItem(QTreeWidgetItem* group, const std::s
 
 QTreeWidgetItem* CProjectTree::insertFileItem(const std::string& name, QTreeWidgetItem* group,
                                               bool addToProject) {
+    ProjectTreeItem* item = createFileItem(name, group, addToProject, nullptr);
+    group->addChild(item);
+    group->setExpanded(true);
+    return item;
+}
+
+ProjectTreeItem* CProjectTree::createFileItem(const std::string& name, QTreeWidgetItem* group,
+                                              bool addToProject, const SourceFile* listed) {
     if (name.empty()) {
         throw std::runtime_error("File name is empty");
     }
@@ -356,7 +428,7 @@ QTreeWidgetItem* CProjectTree::insertFileItem(const std::string& name, QTreeWidg
     if (findFileItem(group, name) != nullptr) {
         throw std::runtime_error(name + " is already a part of this project.");
     }
-    const std::string home = m_project.homePath();
+    const std::string& home = m_project.homePath();
     if (name.find(home) != std::string::npos) {
         record.subtractPath(home);
     }
@@ -388,7 +460,9 @@ QTreeWidgetItem* CProjectTree::insertFileItem(const std::string& name, QTreeWidg
         const std::list<SourceFile>& list = isHeaders   ? m_project.hdrFiles()
                                             : isSources ? m_project.srcFiles()
                                                         : m_project.otherFiles();
-        const SourceFile* found = findRecord(list, record);
+        // The list holds no two equal records, so the one the name came from is the one.
+        const SourceFile* found =
+            listed != nullptr && *listed == record ? listed : findRecord(list, record);
         if (found == nullptr) {
             throw std::runtime_error("Could not find project file in Project datastructure");
         }
@@ -402,8 +476,6 @@ QTreeWidgetItem* CProjectTree::insertFileItem(const std::string& name, QTreeWidg
         item->setIcon(0, m_pictures[static_cast<std::size_t>(picture)]);
     }
     item->setToolTip(0, qtText(absolutePath(*item->file())));
-    group->addChild(item);
-    group->setExpanded(true);
     if (m_fill) {
         m_fill->items[group].emplace(matchKey(item->file()->fullName()), item);
     }

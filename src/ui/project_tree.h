@@ -19,6 +19,7 @@ class IGuiWorks;
 class PlugInUtility;
 class Project;
 class ProjectTreeFlows;
+class ProjectTreeItem;
 class SourceFile;
 class TreeCommands;
 
@@ -136,6 +137,10 @@ private:
     std::string itemText(const SourceFile& file) const;
     void clearGroup(QTreeWidgetItem* group);
     void insertExistingFiles(const std::vector<const SourceFile*>& files, QTreeWidgetItem* group);
+    // insertFileItem without putting the item under the group. listed, when given, is the
+    // project's record the name was taken from.
+    ProjectTreeItem* createFileItem(const std::string& name, QTreeWidgetItem* group,
+                                    bool addToProject, const SourceFile* listed);
     void insertExternalDependencies();
     void insertOtherFiles();
     std::vector<std::string> droppedPaths(const QDropEvent& event) const;

@@ -2,9 +2,16 @@
 
 #include "services/bstr.h"
 
+#include <algorithm>
+
 namespace avrtazu {
 
 QString qtText(const std::string& text) {
+    // Most names are plain ASCII, which needs no decoding.
+    if (std::all_of(text.begin(), text.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    }
     const Bstr wide = toWide(text);
     QString result;
     result.reserve(static_cast<qsizetype>(wide.size()));

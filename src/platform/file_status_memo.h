@@ -1,0 +1,33 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+struct stat;
+
+namespace avrtazu {
+
+// While one is alive, the status of each path is asked of the system once. Opening a project
+// looks at every file of it several times (the tree, the missing-file check, the object's age)
+// with nothing changing them in between; a change through FileSystem forgets what was seen.
+// An inner memo leaves the outer one in charge.
+class FileStatusMemo {
+public:
+    FileStatusMemo();
+    ~FileStatusMemo();
+    FileStatusMemo(const FileStatusMemo&) = delete;
+    FileStatusMemo& operator=(const FileStatusMemo&) = delete;
+
+    // stat() of a Linux path, answered from the live memo when there is one. Only st_mode,
+    // st_size and st_mtime are filled from a remembered answer; a failure sets errno as stat did.
+    static int stat(const std::string& linuxPath, struct stat& info);
+    // Forgets every remembered answer of the live memo.
+    static void forget();
+
+private:
+    struct Answers;
+    static Answers* s_live;
+    std::unique_ptr<Answers> m_answers;
+};
+
+} // namespace avrtazu
