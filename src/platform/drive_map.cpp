@@ -66,24 +66,38 @@ std::map<char, std::string> DriveMap::drives() {
 }
 
 std::string DriveMap::toLinux(const std::string& windowsPath) {
-    std::string path = windowsPath;
-    std::replace(path.begin(), path.end(), '\\', '/');
-    if (!hasDriveLetter(path)) {
+    if (!hasDriveLetter(windowsPath)) {
+        std::string path = windowsPath;
+        std::replace(path.begin(), path.end(), '\\', '/');
         return path;
     }
-    const auto found = table().find(driveKey(path[0]));
+    const auto found = table().find(driveKey(windowsPath[0]));
     if (found == table().end()) {
         return {};
     }
-    std::string rest = path.substr(2);
-    while (!rest.empty() && rest.front() == '/') {
-        rest.erase(0, 1);
+    // The path is built in one piece: every file of a project passes here.
+    std::size_t restStart = 2;
+    while (restStart < windowsPath.size() &&
+           (windowsPath[restStart] == '\\' || windowsPath[restStart] == '/')) {
+        ++restStart;
     }
     const std::string& folder = found->second;
+    const std::size_t restLength = windowsPath.size() - restStart;
+    std::string path;
     if (folder == "/") {
-        return "/" + rest;
+        path.reserve(1 + restLength);
+        path += '/';
+    } else if (restLength == 0) {
+        return folder;
+    } else {
+        path.reserve(folder.size() + 1 + restLength);
+        path += folder;
+        path += '/';
     }
-    return rest.empty() ? folder : folder + "/" + rest;
+    const std::size_t restAt = path.size();
+    path.append(windowsPath, restStart, std::string::npos);
+    std::replace(path.begin() + static_cast<std::ptrdiff_t>(restAt), path.end(), '\\', '/');
+    return path;
 }
 
 std::string DriveMap::toWindows(const std::string& linuxPath) {

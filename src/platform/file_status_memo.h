@@ -10,7 +10,9 @@ namespace avrtazu {
 // While one is alive, the status of each path is asked of the system once. Opening a project
 // looks at every file of it several times (the tree, the missing-file check, the object's age)
 // with nothing changing them in between; a change through FileSystem forgets what was seen.
-// An inner memo leaves the outer one in charge.
+// Whether a file exists is read from a listing of its folder once many files of that folder
+// were asked about: one pass over the folder instead of a call per file. An inner memo leaves
+// the outer one in charge.
 class FileStatusMemo {
 public:
     FileStatusMemo();
@@ -21,6 +23,9 @@ public:
     // stat() of a Linux path, answered from the live memo when there is one. Only st_mode,
     // st_size and st_mtime are filled from a remembered answer; a failure sets errno as stat did.
     static int stat(const std::string& linuxPath, struct stat& info);
+    // The type bits of st_mode (S_IFREG, S_IFDIR, ...) that stat() would give, or -1 with errno
+    // set where stat() would fail.
+    static int type(const std::string& linuxPath);
     // Forgets every remembered answer of the live memo.
     static void forget();
 

@@ -3,12 +3,52 @@
 #include <cerrno>
 #include <climits>
 #include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
+#include <functional>
+#include <optional>
+#include <string_view>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 #include <unordered_map>
 
 namespace avrtazu {
+
+namespace {
+
+// A folder is listed once this many of its files were asked about one by one.
+constexpr int kListAfter = 16;
+
+// The st_mode type of a listed entry; 0 where only stat() can tell (a link, an unknown type).
+mode_t listedType(unsigned char entryType) {
+    switch (entryType) {
+    case DT_REG:
+        return S_IFREG;
+    case DT_DIR:
+        return S_IFDIR;
+    case DT_FIFO:
+        return S_IFIFO;
+    case DT_SOCK:
+        return S_IFSOCK;
+    case DT_CHR:
+        return S_IFCHR;
+    case DT_BLK:
+        return S_IFBLK;
+    default:
+        return 0;
+    }
+}
+
+// Names are looked up as views of the path asked about, without copies.
+struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const {
+        return std::hash<std::string_view>()(name);
+    }
+};
+
+} // namespace
 
 struct FileStatusMemo::Answers {
     struct Answer {
@@ -17,10 +57,75 @@ struct FileStatusMemo::Answers {
         off_t size = 0;
         std::time_t modified = 0;
     };
+    struct Folder {
+        int asked = 0;
+        bool listed = false;
+        // Names and their types; only valid when listed.
+        std::unordered_map<std::string, mode_t, NameHash, std::equal_to<>> entries;
+    };
     // A relative path is remembered under the folder that was current when the memo began, so
     // that the same file named both ways is looked at once.
-    std::string folder;
+    std::string current;
     std::unordered_map<std::string, Answer> seen;
+    std::unordered_map<std::string, Folder, NameHash, std::equal_to<>> folders;
+    // The folder asked about last: a project's files mostly share one.
+    std::string lastFolderPath;
+    Folder* lastFolder = nullptr;
+
+    Folder& folderOf(std::string_view path) {
+        if (lastFolder == nullptr || path != lastFolderPath) {
+            auto found = folders.find(path);
+            if (found == folders.end()) {
+                found = folders.try_emplace(std::string(path)).first;
+            }
+            lastFolderPath = path;
+            lastFolder = &found->second;
+        }
+        return *lastFolder;
+    }
+
+    // The type from the folder's listing, made when the folder has been asked about often
+    // enough; nothing when only stat() can tell.
+    std::optional<int> listed(const std::string& path) {
+        const std::size_t slash = path.rfind('/');
+        const std::string_view name = std::string_view(path).substr(slash + 1);
+        if (name.empty() || name == "." || name == "..") {
+            return std::nullopt;
+        }
+        const std::string_view folderPath = std::string_view(path).substr(0, slash + 1);
+        Folder& folder = folderOf(folderPath);
+        if (!folder.listed) {
+            if (++folder.asked < kListAfter || !list(std::string(folderPath), folder)) {
+                return std::nullopt;
+            }
+        }
+        // A name the listing lacks may still be found by stat() on a folder that ignores case.
+        const auto found = folder.entries.find(name);
+        if (found == folder.entries.end() || found->second == 0) {
+            return std::nullopt;
+        }
+        return static_cast<int>(found->second);
+    }
+
+    // A folder whose entries cannot be looked at (no search right) is never listed: stat() of
+    // them would fail where the listing shows them.
+    static bool list(const std::string& path, Folder& folder) {
+        if (::faccessat(AT_FDCWD, path.c_str(), X_OK, AT_EACCESS) != 0) {
+            folder.asked = INT_MIN;
+            return false;
+        }
+        DIR* listing = ::opendir(path.c_str());
+        if (listing == nullptr) {
+            folder.asked = INT_MIN;
+            return false;
+        }
+        while (const dirent* entry = ::readdir(listing)) {
+            folder.entries.emplace(entry->d_name, listedType(entry->d_type));
+        }
+        ::closedir(listing);
+        folder.listed = true;
+        return true;
+    }
 };
 
 FileStatusMemo::Answers* FileStatusMemo::s_live = nullptr;
@@ -32,9 +137,9 @@ FileStatusMemo::FileStatusMemo() {
     m_answers = std::make_unique<Answers>();
     char folder[PATH_MAX];
     if (::getcwd(folder, sizeof folder) != nullptr) {
-        m_answers->folder = folder;
-        if (m_answers->folder.back() != '/') {
-            m_answers->folder += '/';
+        m_answers->current = folder;
+        if (m_answers->current.back() != '/') {
+            m_answers->current += '/';
         }
     }
     s_live = m_answers.get();
@@ -48,11 +153,11 @@ FileStatusMemo::~FileStatusMemo() {
 
 int FileStatusMemo::stat(const std::string& linuxPath, struct stat& info) {
     if (s_live == nullptr || linuxPath.empty() ||
-        (linuxPath.front() != '/' && s_live->folder.empty())) {
+        (linuxPath.front() != '/' && s_live->current.empty())) {
         return ::stat(linuxPath.c_str(), &info);
     }
-    auto [place, added] =
-        s_live->seen.try_emplace(linuxPath.front() == '/' ? linuxPath : s_live->folder + linuxPath);
+    auto [place, added] = s_live->seen.try_emplace(
+        linuxPath.front() == '/' ? linuxPath : s_live->current + linuxPath);
     Answers::Answer& answer = place->second;
     if (added) {
         if (::stat(linuxPath.c_str(), &info) != 0) {
@@ -74,9 +179,37 @@ int FileStatusMemo::stat(const std::string& linuxPath, struct stat& info) {
     return 0;
 }
 
+int FileStatusMemo::type(const std::string& linuxPath) {
+    if (s_live != nullptr && !linuxPath.empty() &&
+        (linuxPath.front() == '/' || !s_live->current.empty())) {
+        std::string joined;
+        if (linuxPath.front() != '/') {
+            joined = s_live->current + linuxPath;
+        }
+        const std::string& key = joined.empty() ? linuxPath : joined;
+        if (const auto answer = s_live->seen.find(key); answer != s_live->seen.end()) {
+            if (answer->second.error != 0) {
+                errno = answer->second.error;
+                return -1;
+            }
+            return static_cast<int>(answer->second.mode & S_IFMT);
+        }
+        if (const std::optional<int> listed = s_live->listed(key)) {
+            return *listed;
+        }
+    }
+    struct stat info {};
+    if (stat(linuxPath, info) != 0) {
+        return -1;
+    }
+    return static_cast<int>(info.st_mode & S_IFMT);
+}
+
 void FileStatusMemo::forget() {
     if (s_live != nullptr) {
         s_live->seen.clear();
+        s_live->folders.clear();
+        s_live->lastFolder = nullptr;
     }
 }
 

@@ -39,13 +39,17 @@ void closeKeepingErrno(int fd) {
 } // namespace
 
 bool FileSystem::fileExists(const std::string& path) {
-    struct stat info {};
-    return statPath(path, info) && !S_ISDIR(info.st_mode);
+    std::string linuxPath;
+    if (!toLinux(path, linuxPath)) {
+        return false;
+    }
+    const int type = FileStatusMemo::type(linuxPath);
+    return type >= 0 && type != S_IFDIR;
 }
 
 bool FileSystem::folderExists(const std::string& path) {
-    struct stat info {};
-    return statPath(path, info) && S_ISDIR(info.st_mode);
+    std::string linuxPath;
+    return toLinux(path, linuxPath) && FileStatusMemo::type(linuxPath) == S_IFDIR;
 }
 
 bool FileSystem::createFolder(const std::string& path) {

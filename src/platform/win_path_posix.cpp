@@ -5,7 +5,6 @@
 #include "platform/short_name_alias.h"
 
 #include <filesystem>
-#include <sys/stat.h>
 #include <system_error>
 
 namespace avrtazu {
@@ -30,8 +29,7 @@ bool WinPath::fileExists(const std::string& path) {
     if (linuxPath.empty()) {
         return false;
     }
-    struct stat info {};
-    return FileStatusMemo::stat(linuxPath, info) == 0;
+    return FileStatusMemo::type(linuxPath) >= 0;
 }
 
 std::optional<std::string> WinPath::longPathName(const std::string& path) {

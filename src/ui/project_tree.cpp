@@ -132,8 +132,11 @@ CProjectTree::CProjectTree(Project& project, TreeCommands& plugin, QWidget* pare
     header()->setStretchLastSection(false);
 }
 
-// The items free the records they own; the project keeps its own.
-CProjectTree::~CProjectTree() = default;
+// The items free the records they own; the project keeps its own. They go while the tree can
+// still show them.
+CProjectTree::~CProjectTree() {
+    clear();
+}
 
 void CProjectTree::createWindow(QWidget* dockClient, int controlId) {
     m_controlId = controlId;
@@ -467,15 +470,10 @@ ProjectTreeItem* CProjectTree::createFileItem(const std::string& name, QTreeWidg
             throw std::runtime_error("Could not find project file in Project datastructure");
         }
         // The project keeps the record; the item only points at it.
-        item = new ProjectTreeItem(const_cast<SourceFile*>(found));
+        item = new ProjectTreeItem(const_cast<SourceFile*>(found), *this, picture);
     } else {
-        item = new ProjectTreeItem(std::make_unique<SourceFile>(record));
+        item = new ProjectTreeItem(std::make_unique<SourceFile>(record), *this, picture);
     }
-    item->setText(0, qtText(itemText(*item->file())));
-    if (static_cast<std::size_t>(picture) < m_pictures.size()) {
-        item->setIcon(0, m_pictures[static_cast<std::size_t>(picture)]);
-    }
-    item->setToolTip(0, qtText(absolutePath(*item->file())));
     if (m_fill) {
         m_fill->items[group].emplace(matchKey(item->file()->fullName()), item);
     }
@@ -497,6 +495,22 @@ const SourceFile* CProjectTree::findRecord(const std::list<SourceFile>& list,
     }
     const auto found = records->second.find(key(record));
     return found == records->second.end() ? nullptr : found->second;
+}
+
+QVariant CProjectTree::shown(const SourceFile& file, int picture, int role) const {
+    switch (role) {
+    case Qt::DisplayRole:
+        return qtText(itemText(file));
+    case Qt::DecorationRole:
+        if (static_cast<std::size_t>(picture) < m_pictures.size()) {
+            return m_pictures[static_cast<std::size_t>(picture)];
+        }
+        return {};
+    case Qt::ToolTipRole:
+        return qtText(absolutePath(file));
+    default:
+        return {};
+    }
 }
 
 std::string CProjectTree::itemText(const SourceFile& file) const {

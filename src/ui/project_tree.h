@@ -1,6 +1,7 @@
 #pragma once
 
 #include "build/build_tree_view.h"
+#include "ui/project_tree_item.h"
 
 #include <QIcon>
 #include <QMenu>
@@ -19,7 +20,6 @@ class IGuiWorks;
 class PlugInUtility;
 class Project;
 class ProjectTreeFlows;
-class ProjectTreeItem;
 class SourceFile;
 class TreeCommands;
 
@@ -30,7 +30,7 @@ class TreeCommands;
 //
 // File items point at the project's records, so every change of the project's file lists made
 // elsewhere must be followed by updateControlDataFromProject before the tree is used again.
-class CProjectTree : public QTreeWidget, public BuildTreeView {
+class CProjectTree : public QTreeWidget, public BuildTreeView, private ProjectTreeItem::Look {
     Q_OBJECT
 
 public:
@@ -135,6 +135,8 @@ private:
     void createFixedItems();
     std::string rootText() const;
     std::string itemText(const SourceFile& file) const;
+    // ProjectTreeItem::Look: the text, picture and tip of a file item.
+    QVariant shown(const SourceFile& file, int picture, int role) const override;
     void clearGroup(QTreeWidgetItem* group);
     void insertExistingFiles(const std::vector<const SourceFile*>& files, QTreeWidgetItem* group);
     // insertFileItem without putting the item under the group. listed, when given, is the
