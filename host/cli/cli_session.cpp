@@ -19,6 +19,7 @@
 
 #include "platform/dialog_service.h"
 #include "platform/drive_map.h"
+#include "platform/file_status_memo.h"
 #include "platform/message_pump.h"
 #include "platform/registry.h"
 #include "platform/utf8_text.h"
@@ -223,6 +224,7 @@ int CliSession::prepare(const CliOptions& options, const std::string& executable
     const ProjectDocument::Waiting waiting{
         std::chrono::seconds(30),
         [&] { note("waiting for " + options.project + ", which another program has open"); }};
+    m_opening = std::make_unique<FileStatusMemo>();
     if (!m_document->load(options.project, &error, waiting)) {
         note(error);
         return kExitUsage;
@@ -341,6 +343,7 @@ int CliSession::drive(const CliOptions& options) {
     if (options.command != CliOptions::Command::New) {
         plugin->HandleEvent(Zuzozuduvuruva::kProjectOpened, Bstr());
     }
+    m_opening.reset();
 
     // Interrupted before the command: nothing ran, so nothing is saved either.
     if (const int interrupt = CliInterrupt::signal(); interrupt != 0) {

@@ -15,6 +15,7 @@ namespace avrtazu {
 class CliDialogService;
 class CliOptionsEdit;
 class CliWorks;
+class FileStatusMemo;
 class HostHub;
 class IGuiPlugin;
 class ProjectDocument;
@@ -66,6 +67,9 @@ private:
     std::string m_studioFolder;
     std::filesystem::path m_callerFolder;
     std::unique_ptr<ProjectDocument> m_document;
+    // From reading the project file until the plug-in has opened it: both look at the project's
+    // folder and files, which nothing changes meanwhile.
+    std::unique_ptr<FileStatusMemo> m_opening;
     std::shared_ptr<HostHub> m_hub;
     std::unique_ptr<CliDialogService> m_dialogs;
     Phase m_phase = Phase::Starting;

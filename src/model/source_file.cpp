@@ -96,7 +96,12 @@ std::string SourceFile::stem() const {
 }
 
 bool SourceFile::isRelative() const {
-    return WinPath::isRelative(fullName());
+    // The first two characters decide; they fit in a string that needs no memory of its own.
+    std::string head(m_path, 0, 2);
+    if (head.size() < 2) {
+        head.append(m_name, 0, 2 - head.size());
+    }
+    return WinPath::isRelative(head);
 }
 
 bool SourceFile::exists() const {
@@ -116,7 +121,15 @@ bool SourceFile::exists(const std::string& base) const {
 }
 
 std::string SourceFile::absoluteName(const std::string& base) const {
-    return isRelative() ? base + fullName() : fullName();
+    const bool relative = isRelative();
+    std::string name;
+    name.reserve((relative ? base.size() : 0) + m_path.size() + m_name.size());
+    if (relative) {
+        name += base;
+    }
+    name += m_path;
+    name += m_name;
+    return name;
 }
 
 void SourceFile::subtractPath(const std::string& base) {

@@ -6,10 +6,11 @@
 #include "services/plugin_hub.h"
 
 #include <array>
+#include <bit>
 #include <exception>
 #include <stdexcept>
 #include <string_view>
-#include <unordered_set>
+#include <vector>
 
 namespace avrtazu {
 
@@ -217,38 +218,59 @@ std::string domText(pugi::xml_node node) {
 
 // Replaces the node's content by one text, as the DOM's text property does. The empty text
 // leaves the element empty.
-// A record's full name, hashed and compared in its two parts: the set of names written makes
-// no copies of them.
-struct FullNameHash {
-    std::size_t operator()(const SourceFile* file) const {
-        std::size_t hash = 14695981039346656037ull;
-        for (const std::string* part : {&file->path(), &file->name()}) {
+// The records whose full names were written, compared by their two parts: a set of a big
+// project's names in one block, with no copies of them.
+class WrittenNames {
+public:
+    explicit WrittenNames(std::size_t count) : m_slots(std::bit_ceil(count * 2 + 2), nullptr) {}
+
+    bool contains(const SourceFile& file) const { return m_slots[find(file)] != nullptr; }
+    void insert(const SourceFile& file) {
+        const std::size_t slot = find(file);
+        if (m_slots[slot] == nullptr) {
+            m_slots[slot] = &file;
+        }
+    }
+
+private:
+    static std::size_t hash(const SourceFile& file) {
+        std::size_t value = 14695981039346656037ull;
+        for (const std::string* part : {&file.path(), &file.name()}) {
             for (const char c : *part) {
-                hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+                value = (value ^ static_cast<unsigned char>(c)) * 1099511628211ull;
             }
         }
-        return hash;
+        return value;
     }
-};
 
-struct SameFullName {
-    bool operator()(const SourceFile* left, const SourceFile* right) const {
-        const std::string& leftPath = left->path();
-        const std::string& rightPath = right->path();
-        if (leftPath.size() + left->name().size() != rightPath.size() + right->name().size()) {
+    static bool same(const SourceFile& left, const SourceFile& right) {
+        const std::size_t size = left.path().size() + left.name().size();
+        if (size != right.path().size() + right.name().size()) {
             return false;
         }
-        const auto at = [](const SourceFile* file, std::size_t index) {
-            const std::string& path = file->path();
-            return index < path.size() ? path[index] : file->name()[index - path.size()];
+        const auto at = [](const SourceFile& file, std::size_t index) {
+            const std::string& path = file.path();
+            return index < path.size() ? path[index] : file.name()[index - path.size()];
         };
-        for (std::size_t index = 0; index < leftPath.size() + left->name().size(); ++index) {
+        for (std::size_t index = 0; index < size; ++index) {
             if (at(left, index) != at(right, index)) {
                 return false;
             }
         }
         return true;
     }
+
+    // The slot that holds the name, or the empty one where it would go.
+    std::size_t find(const SourceFile& file) const {
+        const std::size_t mask = m_slots.size() - 1;
+        std::size_t slot = hash(file) & mask;
+        while (m_slots[slot] != nullptr && !same(*m_slots[slot], file)) {
+            slot = (slot + 1) & mask;
+        }
+        return slot;
+    }
+
+    std::vector<const SourceFile*> m_slots;
 };
 
 bool setText(pugi::xml_node node, const std::string& text) {
@@ -515,14 +537,13 @@ void ProjectXmlHandler::writeFiles(const Project& project) {
         {"SOURCEFILE", &project.srcFiles()},
         {"HEADERFILE", &project.hdrFiles()},
         {"OTHERFILE", &project.otherFiles()}};
-    std::unordered_set<const SourceFile*, FullNameHash, SameFullName> written;
-    written.reserve(project.srcFiles().size() + project.hdrFiles().size() +
-                    project.otherFiles().size());
+    WrittenNames written(project.srcFiles().size() + project.hdrFiles().size() +
+                         project.otherFiles().size());
     for (const auto& [element, files] : kinds) {
         const std::string path = nodePath(m_files) + "/" + element;
         bool exists = static_cast<bool>(m_document->select_node(path.c_str()));
         for (const SourceFile& file : *files) {
-            if (exists && written.count(&file) != 0) {
+            if (exists && written.contains(file)) {
                 continue;
             }
             pugi::xml_node created = m_files.append_child(element);
@@ -530,7 +551,7 @@ void ProjectXmlHandler::writeFiles(const Project& project) {
                 m_utility->logDebug("Zuzozuduvuruva::insertNode()", kCreateError);
                 throw std::runtime_error("avrtazu plug-in: : Failed to insert XML node");
             }
-            written.insert(&file);
+            written.insert(file);
             exists = true;
         }
     }

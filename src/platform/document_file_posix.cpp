@@ -1,5 +1,7 @@
 #include "platform/document_file.h"
 
+#include "platform/file_status_memo.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -59,21 +61,33 @@ void removeLeftovers(const std::string& target) {
     const fs::path path(target);
     const std::string prefix = temporaryPrefix(path);
     // The names are read as they come: a folder of thousands of sources makes no paths here.
+    // Opening the project reads the same folder, so a live status memo reads it for both.
     const fs::path folder = path.parent_path();
-    DIR* listing = folder.empty() ? nullptr : ::opendir(folder.c_str());
-    if (listing == nullptr) {
+    if (folder.empty()) {
         return;
     }
     std::vector<std::string> leftovers;
-    while (const dirent* entry = ::readdir(listing)) {
-        if (isTemporaryOf(entry->d_name, prefix)) {
-            leftovers.emplace_back(entry->d_name);
+    const auto note = [&](const std::string& name) {
+        if (isTemporaryOf(name, prefix)) {
+            leftovers.push_back(name);
         }
+    };
+    if (!FileStatusMemo::listNames(folder.string(), note)) {
+        DIR* listing = ::opendir(folder.c_str());
+        if (listing == nullptr) {
+            return;
+        }
+        while (const dirent* entry = ::readdir(listing)) {
+            note(entry->d_name);
+        }
+        ::closedir(listing);
     }
-    ::closedir(listing);
     std::error_code failure;
     for (const std::string& name : leftovers) {
         fs::remove(folder / name, failure);
+    }
+    if (!leftovers.empty()) {
+        FileStatusMemo::forget();
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -28,6 +29,13 @@ public:
     static int type(const std::string& linuxPath);
     // Forgets every remembered answer of the live memo.
     static void forget();
+    // The process's current folder changed: the live memo joins relative paths to the new one.
+    static void folderChanged();
+    // Visits the names in a folder (a Linux path) from the live memo's listing of it, made now
+    // when there is none, so that the folder is read once however many ask. False without a
+    // live memo or when the memo cannot list the folder.
+    static bool listNames(const std::string& folder,
+                          const std::function<void(const std::string&)>& visit);
 
 private:
     struct Answers;

@@ -135,14 +135,38 @@ FileStatusMemo::FileStatusMemo() {
         return;
     }
     m_answers = std::make_unique<Answers>();
+    s_live = m_answers.get();
+    folderChanged();
+}
+
+void FileStatusMemo::folderChanged() {
+    if (s_live == nullptr) {
+        return;
+    }
+    s_live->current.clear();
     char folder[PATH_MAX];
     if (::getcwd(folder, sizeof folder) != nullptr) {
-        m_answers->current = folder;
-        if (m_answers->current.back() != '/') {
-            m_answers->current += '/';
+        s_live->current = folder;
+        if (s_live->current.back() != '/') {
+            s_live->current += '/';
         }
     }
-    s_live = m_answers.get();
+}
+
+bool FileStatusMemo::listNames(const std::string& folder,
+                               const std::function<void(const std::string&)>& visit) {
+    if (s_live == nullptr || folder.empty() || folder.front() != '/') {
+        return false;
+    }
+    const std::string path = folder.back() == '/' ? folder : folder + '/';
+    Answers::Folder& listing = s_live->folderOf(path);
+    if (!listing.listed && !Answers::list(path, listing)) {
+        return false;
+    }
+    for (const auto& entry : listing.entries) {
+        visit(entry.first);
+    }
+    return true;
 }
 
 FileStatusMemo::~FileStatusMemo() {

@@ -1,10 +1,14 @@
 #include "platform/utf8_text.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace avrtazu {
 
 namespace {
+
+constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
 
 // The length of the well-formed sequence at text[at], or 0.
 std::size_t sequenceLength(std::string_view text, std::size_t at) {
@@ -44,6 +48,15 @@ std::size_t sequenceLength(std::string_view text, std::size_t at) {
 
 std::size_t Utf8Text::invalidOffset(std::string_view text) {
     for (std::size_t at = 0; at < text.size();) {
+        // Plain ASCII, most of a project file, goes eight bytes at a time.
+        std::uint64_t word = 0;
+        while (at + sizeof word <= text.size() &&
+               (std::memcpy(&word, text.data() + at, sizeof word), (word & kHighBits) == 0)) {
+            at += sizeof word;
+        }
+        if (at == text.size()) {
+            break;
+        }
         const std::size_t length = sequenceLength(text, at);
         if (length == 0) {
             return at;

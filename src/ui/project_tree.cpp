@@ -98,15 +98,6 @@ bool joinedEqual(std::initializer_list<std::string_view> left,
     return true;
 }
 
-// WinPath::isRelative of the file's full name, which only its first two characters decide.
-bool isRelativeFile(const SourceFile& file) {
-    std::string head(file.path(), 0, 2);
-    if (head.size() < 2) {
-        head.append(file.name(), 0, 2 - head.size());
-    }
-    return WinPath::isRelative(head);
-}
-
 bool isFileItemPlace(CProjectTree::Place place) {
     using P = CProjectTree::Place;
     return place == P::HeaderItem || place == P::SourceItem || place == P::ExternalItem ||
@@ -383,9 +374,7 @@ QTreeWidgetItem* CProjectTree::findFileItem(QTreeWidgetItem* group, const std::s
         return nullptr;
     }
     if (m_fill) {
-        const auto& items = m_fill->items[group];
-        const auto found = items.find(matchKey(name));
-        return found == items.end() ? nullptr : found->second;
+        return findFilled(group, matchKey(name));
     }
     // The texts are compared in their parts: a search of a big project builds no strings.
     const std::string_view home = m_project.homePath();
@@ -398,7 +387,7 @@ QTreeWidgetItem* CProjectTree::findFileItem(QTreeWidgetItem* group, const std::s
         }
         const std::string_view path = file->path();
         const std::string_view fileName = file->name();
-        const bool storedRelative = isRelativeFile(*file);
+        const bool storedRelative = file->isRelative();
         bool same = false;
         if (storedRelative == nameRelative) {
             same = joinedEqual({path, fileName}, {name});
@@ -412,6 +401,12 @@ QTreeWidgetItem* CProjectTree::findFileItem(QTreeWidgetItem* group, const std::s
         }
     }
     return nullptr;
+}
+
+QTreeWidgetItem* CProjectTree::findFilled(QTreeWidgetItem* group, const std::string& key) const {
+    const auto& items = m_fill->items[group];
+    const auto found = items.find(key);
+    return found == items.end() ? nullptr : found->second;
 }
 
 QTreeWidgetItem* CProjectTree::insertFileItem(const std::string& name, QTreeWidgetItem* group,
@@ -428,7 +423,9 @@ ProjectTreeItem* CProjectTree::createFileItem(const std::string& name, QTreeWidg
         throw std::runtime_error("File name is empty");
     }
     SourceFile record(name);
-    if (findFileItem(group, name) != nullptr) {
+    // A refill keeps the key it looked for as the new item's key.
+    std::string key = m_fill && group != nullptr ? matchKey(name) : std::string();
+    if ((key.empty() ? findFileItem(group, name) : findFilled(group, key)) != nullptr) {
         throw std::runtime_error(name + " is already a part of this project.");
     }
     const std::string& home = m_project.homePath();
@@ -475,7 +472,8 @@ ProjectTreeItem* CProjectTree::createFileItem(const std::string& name, QTreeWidg
         item = new ProjectTreeItem(std::make_unique<SourceFile>(record), *this, picture);
     }
     if (m_fill) {
-        m_fill->items[group].emplace(matchKey(item->file()->fullName()), item);
+        std::string stored = item->file()->fullName();
+        m_fill->items[group].emplace(stored == name ? std::move(key) : matchKey(stored), item);
     }
     return item;
 }

@@ -149,6 +149,8 @@ private:
     bool isGroup(const QTreeWidgetItem* item) const;
     // The text findFileItem compares: a relative name joined to the project directory.
     std::string matchKey(const std::string& name) const;
+    // findFileItem while the groups are refilled, by match key.
+    QTreeWidgetItem* findFilled(QTreeWidgetItem* group, const std::string& key) const;
     // The record of the list equal to record, or null.
     const SourceFile* findRecord(const std::list<SourceFile>& list, const SourceFile& record) const;
 
