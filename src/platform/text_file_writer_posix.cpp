@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <streambuf>
 #include <string>
@@ -55,12 +56,20 @@ protected:
 private:
     void resetPut() { setp(data_.data(), data_.data() + data_.size() - 1); }
 
+    // Whole lines at a time: a big project's Makefile is a megabyte.
     void collect() {
-        for (const char* p = pbase(); p != pptr(); ++p) {
-            if (*p == '\n') {
-                text_.push_back('\r');
+        const char* at = pbase();
+        const char* const end = pptr();
+        while (at != end) {
+            const auto* newline =
+                static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)));
+            if (newline == nullptr) {
+                text_.append(at, end);
+                break;
             }
-            text_.push_back(*p);
+            text_.append(at, newline);
+            text_ += "\r\n";
+            at = newline + 1;
         }
         resetPut();
     }

@@ -360,6 +360,8 @@ void Zuzozuduvuruva::destroyWindows() {
 
 void Zuzozuduvuruva::refreshTree() {
     if (m_tree) {
+        // The refill only looks: a big project's folders are read once, not once per file.
+        const FileStatusMemo seenOnce;
         m_tree->updateControlDataFromProject();
     }
 }

@@ -119,14 +119,34 @@ CProjectTree::CProjectTree(Project& project, TreeCommands& plugin, QWidget* pare
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     // Long paths scroll sideways instead of being cut.
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     header()->setStretchLastSection(false);
+    // Every row is one picture and one line: the view need not measure each of thousands.
+    setUniformRowHeights(true);
 }
 
-// The items free the records they own; the project keeps its own. They go while the tree can
-// still show them.
+// The column follows its contents while the tree can be seen. The header measures the names
+// even in a hidden tree, a thousand rows at a time: in one nobody sees (the command line's)
+// that would be work for nothing.
+void CProjectTree::showEvent(QShowEvent* event) {
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    QTreeWidget::showEvent(event);
+}
+
+void CProjectTree::hideEvent(QHideEvent* event) {
+    header()->setSectionResizeMode(QHeaderView::Interactive);
+    QTreeWidget::hideEvent(event);
+}
+
+// The items free the records they own; the project keeps its own. Whatever asks them for
+// their text while the widget goes gets only what was set on them.
 CProjectTree::~CProjectTree() {
-    clear();
+    for (QTreeWidgetItem* group : {m_headerGroup, m_sourceGroup, m_externalGroup, m_otherGroup}) {
+        for (int index = 0; group != nullptr && index < group->childCount(); ++index) {
+            if (group->child(index)->type() == ProjectTreeItem::kType) {
+                static_cast<ProjectTreeItem*>(group->child(index))->forgetLook();
+            }
+        }
+    }
 }
 
 void CProjectTree::createWindow(QWidget* dockClient, int controlId) {

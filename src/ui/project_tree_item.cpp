@@ -5,19 +5,19 @@
 namespace avrtazu {
 
 ProjectTreeItem::ProjectTreeItem(SourceFile* projectRecord, const Look& look, int picture)
-    : QTreeWidgetItem(kType), m_file(projectRecord), m_look(look), m_picture(picture) {}
+    : QTreeWidgetItem(kType), m_file(projectRecord), m_look(&look), m_picture(picture) {}
 
 ProjectTreeItem::ProjectTreeItem(std::unique_ptr<SourceFile> ownRecord, const Look& look,
                                  int picture)
-    : QTreeWidgetItem(kType), m_owned(std::move(ownRecord)), m_file(m_owned.get()), m_look(look),
+    : QTreeWidgetItem(kType), m_owned(std::move(ownRecord)), m_file(m_owned.get()), m_look(&look),
       m_picture(picture) {}
 
 QVariant ProjectTreeItem::data(int column, int role) const {
     QVariant set = QTreeWidgetItem::data(column, role);
-    if (set.isValid() || column != 0 || m_file == nullptr) {
+    if (set.isValid() || column != 0 || m_file == nullptr || m_look == nullptr) {
         return set;
     }
-    return m_look.shown(*m_file, m_picture, role == Qt::EditRole ? Qt::DisplayRole : role);
+    return m_look->shown(*m_file, m_picture, role == Qt::EditRole ? Qt::DisplayRole : role);
 }
 
 SourceFile* ProjectTreeItem::fileOf(const QTreeWidgetItem* item) {

@@ -36,6 +36,8 @@ public:
     bool ownsFile() const { return m_owned != nullptr; }
 
     QVariant data(int column, int role) const override;
+    // The tree goes before its items: from now on they show only what was set on them.
+    void forgetLook() { m_look = nullptr; }
 
     // The record of any tree item: null for the root, the groups and a null item.
     static SourceFile* fileOf(const QTreeWidgetItem* item);
@@ -43,7 +45,7 @@ public:
 private:
     std::unique_ptr<SourceFile> m_owned;
     SourceFile* m_file;
-    const Look& m_look;
+    const Look* m_look;
     int m_picture;
 };
 
