@@ -4,6 +4,8 @@
 
 #include "services/object_registry.h"
 
+#include <algorithm>
+
 namespace avrtazu {
 
 HostHub::HostHub(ProjectDocument* document) : m_document(document) {}
@@ -94,6 +96,7 @@ HRESULT HostHub::GetProjectValue(const Bstr& section, const Bstr& key, Bstr* val
 HRESULT HostHub::SetSourceFiles(const Bstr& list) {
     m_sourceFiles.clear();
     const std::string text = toNarrow(list);
+    m_sourceFiles.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), ',')) + 1);
     std::size_t start = 0;
     while (start < text.size()) {
         const std::size_t comma = text.find(',', start);

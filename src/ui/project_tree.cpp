@@ -273,6 +273,10 @@ void CProjectTree::clearGroup(QTreeWidgetItem* group) {
 void CProjectTree::insertExistingFiles(const std::vector<const SourceFile*>& files,
                                        QTreeWidgetItem* group) {
     QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(files.size()));
+    if (m_fill) {
+        m_fill->items[group].reserve(files.size());
+    }
     const auto addItems = [&] {
         if (!items.isEmpty()) {
             group->addChildren(items);

@@ -1,9 +1,12 @@
 #include "build/build_driver.h"
 #include "build/build_tree_view.h"
+#include "build/compile_database.h"
 
 #include "golden.h"
 #include "model/configuration.h"
 #include "model/project.h"
+#include "model/source_file.h"
+#include "platform/compile_record.h"
 #include "platform/registry.h"
 #include "platform/scripted_dialog_service.h"
 #include "scoped_variable.h"
@@ -12,7 +15,11 @@
 #include "services/scratch_drive.h"
 #include "services/toolchain_locator.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <filesystem>
 #include <functional>
@@ -262,6 +269,29 @@ TEST(BuildDriverTest, Scenarios) {
         all += std::string("## ") + c.name + "\n" + bench.transcript();
     }
     test::expectGolden("build_driver_scenarios.txt", all);
+}
+
+// compile_commands.json is written directly for plain texts and by Qt for any other: either
+// way it is the text Qt's own writer gives for it.
+TEST(CompileDatabaseTest, WritesWhatQtWouldWrite) {
+    test::ScratchDrive drive;
+    Project project("demo", "C:\\");
+    for (const char* source : {"a.c", "sub\\b.c", "c.c"}) {
+        project.addSrcFile(SourceFile(source));
+    }
+    const std::vector<std::string> odd = {"/usr/bin/avr-gcc", "-DNAME=\"x\\y\"", "-DT=\xC3\xA9"};
+    for (const auto& arguments : {std::vector<std::string>{"/usr/bin/avr-gcc", "-c", "a.c"}, odd}) {
+        drive.makeFolder("out/dep");
+        CompileRecord{"/w/out", "/w/a.c", arguments}.write(drive.linux("out/dep/a.o.cmd"));
+        CompileRecord{"/w/out", "/w/sub/b.c", {"/usr/bin/avr-gcc"}}.write(
+            drive.linux("out/dep/b.o.cmd"));
+        ASSERT_EQ(CompileDatabase::write(project, "C:\\out\\"), 2);
+        std::string text = drive.read("out/compile_commands.json");
+        text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+        const QJsonDocument parsed = QJsonDocument::fromJson(QByteArray::fromStdString(text));
+        EXPECT_EQ(parsed.toJson(QJsonDocument::Indented).toStdString(), text);
+        EXPECT_EQ(parsed.array().size(), 2);
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "golden.h"
 #include "platform/drive_map.h"
+#include "platform/file_status_memo.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/system_error_text.h"
@@ -16,6 +17,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
 #include <tuple>
 #include <utility>
@@ -108,9 +110,31 @@ TEST_F(FileSystemTest, CreateRenameAndDeleteNeverReplaceAndLeaveFoldersAlone) {
         {"C:\\a", false, false},       {"C:\\dir\\new.c", false, false},
         {"Q:\\other.c", false, false}, // drive not mapped
     };
-    for (const auto& [path, file, folder] : cases) {
-        EXPECT_EQ(FileSystem::fileExists(path), file) << path;
-        EXPECT_EQ(FileSystem::folderExists(path), folder) << path;
+    // The same answers from a status memo, once it has listed the folder of many files, for
+    // links too; a file made meanwhile is seen.
+    std::filesystem::create_symlink(drive.linux("none"), drive.linux("gone.c"));
+    std::filesystem::create_directory_symlink(drive.linux("dir"), drive.linux("link"));
+    for (int i = 0; i < 20; ++i) {
+        drive.write("f" + std::to_string(i) + ".c", "");
+    }
+    for (int memo = 0; memo < 2; ++memo) {
+        std::optional<FileStatusMemo> seenOnce;
+        if (memo == 1) {
+            seenOnce.emplace();
+        }
+        for (int i = 0; i < 20; ++i) {
+            EXPECT_TRUE(FileSystem::fileExists("C:\\f" + std::to_string(i) + ".c"));
+        }
+        for (const auto& [path, file, folder] : cases) {
+            EXPECT_EQ(FileSystem::fileExists(path), file) << path;
+            EXPECT_EQ(FileSystem::folderExists(path), folder) << path;
+        }
+        EXPECT_FALSE(WinPath::fileExists("C:\\gone.c") || WinPath::fileExists("C:\\OTHER.C"));
+        EXPECT_TRUE(FileSystem::folderExists("C:\\link") && !FileSystem::fileExists("C:\\link"));
+        const std::string late = "C:\\late" + std::to_string(memo) + ".c";
+        EXPECT_FALSE(FileSystem::fileExists(late));
+        EXPECT_EQ(failure(FileSystem::createNewFile(late)), 0);
+        EXPECT_TRUE(FileSystem::fileExists(late));
     }
 }
 
