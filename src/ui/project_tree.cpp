@@ -119,22 +119,10 @@ CProjectTree::CProjectTree(Project& project, TreeCommands& plugin, QWidget* pare
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     // Long paths scroll sideways instead of being cut.
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     header()->setStretchLastSection(false);
     // Every row is one picture and one line: the view need not measure each of thousands.
     setUniformRowHeights(true);
-}
-
-// The column follows its contents while the tree can be seen. The header measures the names
-// even in a hidden tree, a thousand rows at a time: in one nobody sees (the command line's)
-// that would be work for nothing.
-void CProjectTree::showEvent(QShowEvent* event) {
-    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    QTreeWidget::showEvent(event);
-}
-
-void CProjectTree::hideEvent(QHideEvent* event) {
-    header()->setSectionResizeMode(QHeaderView::Interactive);
-    QTreeWidget::hideEvent(event);
 }
 
 // The items free the records they own; the project keeps its own. Whatever asks them for
