@@ -7,6 +7,7 @@
 
 #include <array>
 #include <bit>
+#include <cstring>
 #include <exception>
 #include <stdexcept>
 #include <string_view>
@@ -273,6 +274,20 @@ private:
     std::vector<const SourceFile*> m_slots;
 };
 
+// Whether node is what setText on a new element `name` would make of text.
+bool holdsText(pugi::xml_node node, const char* name, const std::string& text) {
+    if (node.type() != pugi::node_element || std::strcmp(node.name(), name) != 0 ||
+        node.first_attribute()) {
+        return false;
+    }
+    const pugi::xml_node child = node.first_child();
+    if (text.empty()) {
+        return !child;
+    }
+    return child && child.type() == pugi::node_pcdata && !child.next_sibling() &&
+           std::strlen(child.value()) == text.size() && text.compare(child.value()) == 0;
+}
+
 bool setText(pugi::xml_node node, const std::string& text) {
     node.remove_children();
     if (text.empty()) {
@@ -507,16 +522,22 @@ void ProjectXmlHandler::writeProject(const Project& project) {
         throw std::runtime_error("XML: Error finding parent node");
     }
     m_configs.remove_children();
-    m_files.remove_children();
-    for (const char* name : {"USES_TAZUAVR", "TAZU_LOC", "MAKE_LOC"}) {
-        while (m_section.remove_child(name)) {
+    // FILES counts as emptied from here on: writeFiles keeps what it would write again, and a
+    // save that fails before it gets there leaves it empty.
+    try {
+        for (const char* name : {"USES_TAZUAVR", "TAZU_LOC", "MAKE_LOC"}) {
+            while (m_section.remove_child(name)) {
+            }
         }
-    }
 
-    insertNode("USES_TAZUAVR", m_section, nullptr, encodeBool(project.usesTazuAvr()), true);
-    insertNode("TAZU_LOC", m_section, nullptr, project.tazuLocation(), true);
-    insertNode("MAKE_LOC", m_section, nullptr, project.makeLocation(), true);
-    insertNode("LASTCONFIG", m_section, nullptr, project.currentConfigName(), true);
+        insertNode("USES_TAZUAVR", m_section, nullptr, encodeBool(project.usesTazuAvr()), true);
+        insertNode("TAZU_LOC", m_section, nullptr, project.tazuLocation(), true);
+        insertNode("MAKE_LOC", m_section, nullptr, project.makeLocation(), true);
+        insertNode("LASTCONFIG", m_section, nullptr, project.currentConfigName(), true);
+    } catch (...) {
+        m_files.remove_children();
+        throw;
+    }
 
     writeFiles(project);
 
@@ -529,9 +550,11 @@ void ProjectXmlHandler::writeProject(const Project& project) {
     insertNode("EXTERNALMAKEFILE", m_section, nullptr, project.extMakefile(), true);
 }
 
-// What insertNode does for each file, in one pass: FILES was emptied, so its children are the
+// What insertNode does for each file, in one pass, into an emptied FILES: its children are the
 // ones written here, and whether an element of a kind exists elsewhere at that path cannot
-// change while they are written.
+// change while they are written. Where FILES is the only element at its path, nothing of a kind
+// exists there until one is written, and the children that already say what would be written
+// are kept: writing a project the section holds walks it instead of making it anew.
 void ProjectXmlHandler::writeFiles(const Project& project) {
     const std::pair<const char*, const std::list<SourceFile>*> kinds[] = {
         {"SOURCEFILE", &project.srcFiles()},
@@ -539,22 +562,43 @@ void ProjectXmlHandler::writeFiles(const Project& project) {
         {"OTHERFILE", &project.otherFiles()}};
     WrittenNames written(project.srcFiles().size() + project.hdrFiles().size() +
                          project.otherFiles().size());
+    const std::string filesPath = nodePath(m_files);
+    const bool alone = m_document->select_nodes(filesPath.c_str()).size() == 1;
+    pugi::xml_node kept = alone ? m_files.first_child() : pugi::xml_node();
+    if (!alone) {
+        m_files.remove_children();
+    }
+    // Drops the children from the first one that differs on.
+    const auto dropRest = [&] {
+        while (kept) {
+            const pugi::xml_node next = kept.next_sibling();
+            m_files.remove_child(kept);
+            kept = next;
+        }
+    };
     for (const auto& [element, files] : kinds) {
-        const std::string path = nodePath(m_files) + "/" + element;
-        bool exists = static_cast<bool>(m_document->select_node(path.c_str()));
+        const std::string path = filesPath + "/" + element;
+        bool exists = !alone && static_cast<bool>(m_document->select_node(path.c_str()));
         for (const SourceFile& file : *files) {
             if (exists && written.contains(file)) {
                 continue;
             }
-            pugi::xml_node created = m_files.append_child(element);
-            if (!created || !setText(created, file.fullName())) {
-                m_utility->logDebug("Zuzozuduvuruva::insertNode()", kCreateError);
-                throw std::runtime_error("avrtazu plug-in: : Failed to insert XML node");
+            const std::string text = file.fullName();
+            if (kept && holdsText(kept, element, text)) {
+                kept = kept.next_sibling();
+            } else {
+                dropRest();
+                pugi::xml_node created = m_files.append_child(element);
+                if (!created || !setText(created, text)) {
+                    m_utility->logDebug("Zuzozuduvuruva::insertNode()", kCreateError);
+                    throw std::runtime_error("avrtazu plug-in: : Failed to insert XML node");
+                }
             }
             written.insert(file);
             exists = true;
         }
     }
+    dropRest();
 }
 
 void ProjectXmlHandler::writeSubNode(pugi::xml_node parent, const std::string& name,

@@ -86,13 +86,10 @@ struct FileStatusMemo::Answers {
 
     // The type from the folder's listing, made when the folder has been asked about often
     // enough; nothing when only stat() can tell.
-    std::optional<int> listed(const std::string& path) {
-        const std::size_t slash = path.rfind('/');
-        const std::string_view name = std::string_view(path).substr(slash + 1);
+    std::optional<int> listed(std::string_view folderPath, std::string_view name) {
         if (name.empty() || name == "." || name == "..") {
             return std::nullopt;
         }
-        const std::string_view folderPath = std::string_view(path).substr(0, slash + 1);
         Folder& folder = folderOf(folderPath);
         if (!folder.listed) {
             if (++folder.asked < kListAfter || !list(std::string(folderPath), folder)) {
@@ -206,20 +203,29 @@ int FileStatusMemo::stat(const std::string& linuxPath, struct stat& info) {
 int FileStatusMemo::type(const std::string& linuxPath) {
     if (s_live != nullptr && !linuxPath.empty() &&
         (linuxPath.front() == '/' || !s_live->current.empty())) {
+        // What a listing shows is what stat() finds; a name in the current folder itself is
+        // looked up without joining the two.
+        const std::size_t slash = linuxPath.rfind('/');
         std::string joined;
-        if (linuxPath.front() != '/') {
+        if (linuxPath.front() != '/' && slash != std::string::npos) {
             joined = s_live->current + linuxPath;
         }
-        const std::string& key = joined.empty() ? linuxPath : joined;
+        const std::string_view path = joined.empty() ? std::string_view(linuxPath) : joined;
+        const std::size_t cut = joined.empty() ? slash : path.rfind('/');
+        const std::string_view folder =
+            cut == std::string::npos ? std::string_view(s_live->current) : path.substr(0, cut + 1);
+        const std::string_view name = cut == std::string::npos ? path : path.substr(cut + 1);
+        if (const std::optional<int> listed = s_live->listed(folder, name)) {
+            return *listed;
+        }
+        const std::string key =
+            cut == std::string::npos ? s_live->current + linuxPath : std::string(path);
         if (const auto answer = s_live->seen.find(key); answer != s_live->seen.end()) {
             if (answer->second.error != 0) {
                 errno = answer->second.error;
                 return -1;
             }
             return static_cast<int>(answer->second.mode & S_IFMT);
-        }
-        if (const std::optional<int> listed = s_live->listed(key)) {
-            return *listed;
         }
     }
     struct stat info {};

@@ -386,7 +386,7 @@ QTreeWidgetItem* CProjectTree::findFileItem(QTreeWidgetItem* group, const std::s
         return nullptr;
     }
     if (m_fill) {
-        return findFilled(group, matchKey(name));
+        return findFilled(group, name, matchHash(name));
     }
     // The texts are compared in their parts: a search of a big project builds no strings.
     const std::string_view home = m_project.homePath();
@@ -415,10 +415,29 @@ QTreeWidgetItem* CProjectTree::findFileItem(QTreeWidgetItem* group, const std::s
     return nullptr;
 }
 
-QTreeWidgetItem* CProjectTree::findFilled(QTreeWidgetItem* group, const std::string& key) const {
-    const auto& items = m_fill->items[group];
-    const auto found = items.find(key);
-    return found == items.end() ? nullptr : found->second;
+std::uint64_t CProjectTree::matchHash(const std::string& name) const {
+    std::uint64_t hash = 14695981039346656037ull;
+    const auto add = [&hash](const std::string& text) {
+        for (const char c : text) {
+            hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        }
+    };
+    if (WinPath::isRelative(name)) {
+        add(m_project.homePath());
+    }
+    add(name);
+    return hash;
+}
+
+QTreeWidgetItem* CProjectTree::findFilled(QTreeWidgetItem* group, const std::string& name,
+                                          std::uint64_t hash) const {
+    const auto [first, last] = m_fill->items[group].equal_range(hash);
+    for (auto at = first; at != last; ++at) {
+        if (matchKey(ProjectTreeItem::fileOf(at->second)->fullName()) == matchKey(name)) {
+            return at->second;
+        }
+    }
+    return nullptr;
 }
 
 QTreeWidgetItem* CProjectTree::insertFileItem(const std::string& name, QTreeWidgetItem* group,
@@ -435,9 +454,10 @@ ProjectTreeItem* CProjectTree::createFileItem(const std::string& name, QTreeWidg
         throw std::runtime_error("File name is empty");
     }
     SourceFile record(name);
-    // A refill keeps the key it looked for as the new item's key.
-    std::string key = m_fill && group != nullptr ? matchKey(name) : std::string();
-    if ((key.empty() ? findFileItem(group, name) : findFilled(group, key)) != nullptr) {
+    // A refill keeps the hash it looked for as the new item's.
+    const bool filling = m_fill && group != nullptr;
+    const std::uint64_t hash = filling ? matchHash(name) : 0;
+    if ((filling ? findFilled(group, name, hash) : findFileItem(group, name)) != nullptr) {
         throw std::runtime_error(name + " is already a part of this project.");
     }
     const std::string& home = m_project.homePath();
@@ -484,8 +504,8 @@ ProjectTreeItem* CProjectTree::createFileItem(const std::string& name, QTreeWidg
         item = new ProjectTreeItem(std::make_unique<SourceFile>(record), *this, picture);
     }
     if (m_fill) {
-        std::string stored = item->file()->fullName();
-        m_fill->items[group].emplace(stored == name ? std::move(key) : matchKey(stored), item);
+        const std::string stored = item->file()->fullName();
+        m_fill->items[group].emplace(filling && stored == name ? hash : matchHash(stored), item);
     }
     return item;
 }

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QTreeWidget>
 
+#include <cstdint>
 #include <list>
 #include <memory>
 #include <string>
@@ -149,16 +150,21 @@ private:
     bool isGroup(const QTreeWidgetItem* item) const;
     // The text findFileItem compares: a relative name joined to the project directory.
     std::string matchKey(const std::string& name) const;
-    // findFileItem while the groups are refilled, by match key.
-    QTreeWidgetItem* findFilled(QTreeWidgetItem* group, const std::string& key) const;
+    // The hash of matchKey(name).
+    std::uint64_t matchHash(const std::string& name) const;
+    // findFileItem while the groups are refilled, by the hash of the name's match key.
+    QTreeWidgetItem* findFilled(QTreeWidgetItem* group, const std::string& name,
+                                std::uint64_t hash) const;
     // The record of the list equal to record, or null.
     const SourceFile* findRecord(const std::list<SourceFile>& list, const SourceFile& record) const;
 
     // While the groups are refilled: each group's items by match key and each project list's
     // records by name, so that a refill takes time in proportion to the files.
+    // Items are kept by a hash of their match key, made without building the key; the keys
+    // themselves are compared only where two hashes meet.
     struct FillIndex {
         std::unordered_map<const QTreeWidgetItem*,
-                           std::unordered_map<std::string, QTreeWidgetItem*>>
+                           std::unordered_multimap<std::uint64_t, QTreeWidgetItem*>>
             items;
         std::unordered_map<const std::list<SourceFile>*,
                            std::unordered_map<std::string, const SourceFile*>>
