@@ -222,7 +222,9 @@ void CRedirect::terminate(ChildProcess& child) {
 void CRedirect::takeOutput(std::string text) {
     // The read is handled as a C text: a zero byte ends it.
     text.erase(std::find(text.begin(), text.end(), '\0'), text.end());
-    std::replace(text.begin(), text.end(), '\b', ' ');
+    if (text.find('\b') != std::string::npos) {
+        std::replace(text.begin(), text.end(), '\b', ' ');
+    }
     // The prompt may begin in the piece still waiting from the last read: that seam is looked
     // at on its own, so a read is searched where it lies instead of being copied.
     const std::size_t tail = std::min(m_pending.size(), kPausePrompt.size() - 1);

@@ -1,5 +1,6 @@
 #include "services/bstr.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -82,8 +83,13 @@ Bstr toWide(const std::string& text) {
     static_assert(sizeof(wchar_t) >= 4, "wide text holds one code point per character");
     // Every byte gives at most one character: the text is written in place, then cut.
     Bstr out(text.size(), L'\0');
-    std::size_t used = 0;
+    // The leading ASCII run, mostly the whole text, is widened in one tight copy.
     std::size_t pos = 0;
+    while (pos < text.size() && static_cast<unsigned char>(text[pos]) < 0x80) {
+        ++pos;
+    }
+    std::copy(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(pos), out.begin());
+    std::size_t used = pos;
     while (pos < text.size()) {
         const auto byte = static_cast<unsigned char>(text[pos]);
         if (byte < 0x80) {
@@ -107,9 +113,18 @@ Bstr toWide(const std::string& text) {
 }
 
 std::string toNarrow(const Bstr& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const wchar_t ch : text) {
+    // Tool output is mostly ASCII: that run is copied into place before any growing append.
+    std::size_t ascii = 0;
+    while (ascii < text.size() && static_cast<std::uint32_t>(text[ascii]) < 0x80) {
+        ++ascii;
+    }
+    std::string out(ascii, '\0');
+    std::copy(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(ascii), out.begin());
+    if (ascii == text.size()) {
+        return out;
+    }
+    out.reserve(text.size() + 8);
+    for (const wchar_t ch : text.substr(ascii)) {
         const auto value = static_cast<char32_t>(static_cast<std::uint32_t>(ch));
         if (value < 0x80) {
             out.push_back(static_cast<char>(value));
