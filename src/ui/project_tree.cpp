@@ -26,6 +26,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QShowEvent>
 #include <QUrl>
 
 #include <algorithm>
@@ -117,12 +118,18 @@ CProjectTree::CProjectTree(Project& project, TreeCommands& plugin, QWidget* pare
     setFocusPolicy(Qt::StrongFocus);
     setRootIsDecorated(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // Long paths scroll sideways instead of being cut.
+    // Long paths scroll sideways instead of being cut (the column fits its names once shown).
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     header()->setStretchLastSection(false);
     // Every row is one picture and one line: the view need not measure each of thousands.
     setUniformRowHeights(true);
+}
+
+// Measuring every name for the column's width is work only a tree someone sees needs: a host
+// that never shows it (the command line) is spared it.
+void CProjectTree::showEvent(QShowEvent* event) {
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    QTreeWidget::showEvent(event);
 }
 
 // The items free the records they own; the project keeps its own. Whatever asks them for

@@ -123,6 +123,7 @@ public:
     IGuiWorks* host() const { return m_host; }
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
