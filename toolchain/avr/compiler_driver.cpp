@@ -48,7 +48,8 @@ std::optional<std::string> readFile(const std::string& path) {
 bool writeFile(const std::string& path, const std::string& text) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file << text;
-    return static_cast<bool>(file);
+    file.close();
+    return !file.fail();
 }
 
 // The file name without its folder (Windows or Linux) and without the last extension.
@@ -183,15 +184,16 @@ bool CompilerDriver::compile(const TazuOptions& options, const std::string& mcu,
         GccCommand::compile(options, mcu, job, DriveMap::toLinux);
     recordCompile(sourcePath, stem, gccArguments);
     const bool compiled = runTool(tools_.gcc, gccArguments, "compiling " + source + " failed");
-    if (compiled) {
-        const auto gccList = readFile(job.dependencyFile);
-        if (gccList) {
-            const std::string folder = fs::current_path(fileError).string();
-            writeFile("dep/" + stem + ".o.d",
+    // A failed compile keeps the last good list. A good one is converted in gcc's own file,
+    // which then takes the list's name: one new file per compile, not two.
+    if (const auto gccList = compiled ? readFile(job.dependencyFile) : std::nullopt) {
+        const std::string folder = fs::current_path(fileError).string();
+        if (writeFile(job.dependencyFile,
                       DependencyFile::convert(*gccList, folder, [](const std::string& path) {
                           // make splits at blanks; a header's folder may hold some.
                           return WinPath::shortPathOrSelf(DriveMap::toWindows(path));
-                      }));
+                      }))) {
+            fs::rename(job.dependencyFile, "dep/" + stem + ".o.d", fileError);
         }
     }
     fs::remove(job.dependencyFile, fileError);
