@@ -1,6 +1,5 @@
 #include "platform/file_status_memo.h"
 
-#include <bit>
 #include <cerrno>
 #include <climits>
 #include <ctime>
@@ -50,43 +49,33 @@ struct NameHash {
     }
 };
 
-// A folder's names in one block with an open-addressed index over them: a folder of ten
-// thousand sources is looked up twenty thousand times while a project opens.
+// A folder's names in one block, indexed by views into it: a folder of ten thousand sources is
+// looked up twenty thousand times while a project opens, without a string made per name.
 class FolderNames {
 public:
+    FolderNames() = default;
+    // The index points into the block: a copy would point into the original's.
+    FolderNames(const FolderNames&) = delete;
+    FolderNames& operator=(const FolderNames&) = delete;
+
     void add(std::string_view name, mode_t type) {
-        m_entries.push_back(
-            {std::hash<std::string_view>()(name), m_text.size(), name.size(), type});
+        m_entries.push_back({m_text.size(), name.size(), type});
         m_text.append(name);
     }
 
-    // Builds the index once every name is in.
+    // Builds the index once every name is in and the block no longer moves.
     void index() {
-        m_slots.assign(std::bit_ceil(m_entries.size() * 2 + 2), kEmpty);
-        for (std::size_t at = 0; at < m_entries.size(); ++at) {
-            std::size_t slot = m_entries[at].hash & (m_slots.size() - 1);
-            while (m_slots[slot] != kEmpty) {
-                slot = (slot + 1) & (m_slots.size() - 1);
-            }
-            m_slots[slot] = at;
+        m_index.reserve(m_entries.size());
+        for (const Entry& entry : m_entries) {
+            m_index.emplace(std::string_view(m_text).substr(entry.offset, entry.length),
+                            entry.type);
         }
     }
 
     // The type of a listed name (0 where only stat() can tell), or 0 for a name not listed.
     mode_t type(std::string_view name) const {
-        if (m_slots.empty()) {
-            return 0;
-        }
-        const std::size_t hash = std::hash<std::string_view>()(name);
-        for (std::size_t slot = hash & (m_slots.size() - 1); m_slots[slot] != kEmpty;
-             slot = (slot + 1) & (m_slots.size() - 1)) {
-            const Entry& entry = m_entries[m_slots[slot]];
-            if (entry.hash == hash &&
-                std::string_view(m_text).substr(entry.offset, entry.length) == name) {
-                return entry.type;
-            }
-        }
-        return 0;
+        const auto found = m_index.find(name);
+        return found == m_index.end() ? 0 : found->second;
     }
 
     void visit(const std::function<void(const std::string&)>& visitor) const {
@@ -96,16 +85,14 @@ public:
     }
 
 private:
-    static constexpr std::size_t kEmpty = ~std::size_t{0};
     struct Entry {
-        std::size_t hash;
         std::size_t offset;
         std::size_t length;
         mode_t type;
     };
     std::vector<Entry> m_entries;
     std::string m_text;
-    std::vector<std::size_t> m_slots;
+    std::unordered_map<std::string_view, mode_t> m_index;
 };
 
 } // namespace
