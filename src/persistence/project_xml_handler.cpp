@@ -6,11 +6,11 @@
 #include "services/plugin_hub.h"
 
 #include <array>
-#include <bit>
 #include <cstring>
 #include <exception>
 #include <stdexcept>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace avrtazu {
@@ -219,39 +219,31 @@ std::string domText(pugi::xml_node node) {
 
 // Replaces the node's content by one text, as the DOM's text property does. The empty text
 // leaves the element empty.
-// The records whose full names were written, compared by their two parts: a set of a big
-// project's names in one block, with no copies of them.
-class WrittenNames {
-public:
-    explicit WrittenNames(std::size_t count) : m_slots(std::bit_ceil(count * 2 + 2), nullptr) {}
-
-    bool contains(const SourceFile& file) const { return m_slots[find(file)] != nullptr; }
-    void insert(const SourceFile& file) {
-        const std::size_t slot = find(file);
-        if (m_slots[slot] == nullptr) {
-            m_slots[slot] = &file;
-        }
-    }
-
-private:
-    static std::size_t hash(const SourceFile& file) {
+// The records whose full names were written, hashed and compared by their two parts: a big
+// project's names are never joined into copies.
+struct FullNameHash {
+    std::size_t operator()(const SourceFile* file) const {
         std::size_t value = 14695981039346656037ull;
-        for (const std::string* part : {&file.path(), &file.name()}) {
+        for (const std::string* part : {&file->path(), &file->name()}) {
             for (const char c : *part) {
                 value = (value ^ static_cast<unsigned char>(c)) * 1099511628211ull;
             }
         }
         return value;
     }
+};
 
-    static bool same(const SourceFile& left, const SourceFile& right) {
-        const std::size_t size = left.path().size() + left.name().size();
-        if (size != right.path().size() + right.name().size()) {
+struct SameFullName {
+    bool operator()(const SourceFile* left, const SourceFile* right) const {
+        const std::string& leftPath = left->path();
+        const std::string& rightPath = right->path();
+        const std::size_t size = leftPath.size() + left->name().size();
+        if (size != rightPath.size() + right->name().size()) {
             return false;
         }
-        const auto at = [](const SourceFile& file, std::size_t index) {
-            const std::string& path = file.path();
-            return index < path.size() ? path[index] : file.name()[index - path.size()];
+        const auto at = [](const SourceFile* file, std::size_t index) {
+            const std::string& path = file->path();
+            return index < path.size() ? path[index] : file->name()[index - path.size()];
         };
         for (std::size_t index = 0; index < size; ++index) {
             if (at(left, index) != at(right, index)) {
@@ -260,19 +252,9 @@ private:
         }
         return true;
     }
-
-    // The slot that holds the name, or the empty one where it would go.
-    std::size_t find(const SourceFile& file) const {
-        const std::size_t mask = m_slots.size() - 1;
-        std::size_t slot = hash(file) & mask;
-        while (m_slots[slot] != nullptr && !same(*m_slots[slot], file)) {
-            slot = (slot + 1) & mask;
-        }
-        return slot;
-    }
-
-    std::vector<const SourceFile*> m_slots;
 };
+
+using WrittenNames = std::unordered_set<const SourceFile*, FullNameHash, SameFullName>;
 
 // Whether node is what setText on a new element `name` would make of text.
 bool holdsText(pugi::xml_node node, const char* name, const std::string& text) {
@@ -343,7 +325,8 @@ bool ProjectXmlHandler::documentMissing(const char* context) {
 std::string ProjectXmlHandler::nodePath(pugi::xml_node node) {
     std::string path;
     for (; node && node.type() != pugi::node_document; node = node.parent()) {
-        path = "/" + baseName(node) + path;
+        path.insert(0, baseName(node));
+        path.insert(0, 1, '/');
     }
     return path;
 }
@@ -560,8 +543,9 @@ void ProjectXmlHandler::writeFiles(const Project& project) {
         {"SOURCEFILE", &project.srcFiles()},
         {"HEADERFILE", &project.hdrFiles()},
         {"OTHERFILE", &project.otherFiles()}};
-    WrittenNames written(project.srcFiles().size() + project.hdrFiles().size() +
-                         project.otherFiles().size());
+    WrittenNames written;
+    written.reserve(project.srcFiles().size() + project.hdrFiles().size() +
+                    project.otherFiles().size());
     const std::string filesPath = nodePath(m_files);
     const bool alone = m_document->select_nodes(filesPath.c_str()).size() == 1;
     pugi::xml_node kept = alone ? m_files.first_child() : pugi::xml_node();
@@ -580,7 +564,7 @@ void ProjectXmlHandler::writeFiles(const Project& project) {
         const std::string path = filesPath + "/" + element;
         bool exists = !alone && static_cast<bool>(m_document->select_node(path.c_str()));
         for (const SourceFile& file : *files) {
-            if (exists && written.contains(file)) {
+            if (exists && written.count(&file) != 0) {
                 continue;
             }
             const std::string text = file.fullName();
@@ -594,7 +578,7 @@ void ProjectXmlHandler::writeFiles(const Project& project) {
                     throw std::runtime_error("avrtazu plug-in: : Failed to insert XML node");
                 }
             }
-            written.insert(file);
+            written.insert(&file);
             exists = true;
         }
     }
