@@ -10,6 +10,7 @@
 #include "ui/modal_runner.h"
 #include "ui/project_properties_sheet.h"
 #include "ui/qt_dialog_service.h"
+#include "ui/read_only_look.h"
 #include "ui/text_conversion.h"
 
 #include <QCheckBox>
@@ -99,9 +100,8 @@ CGeneralPropertyPage::CGeneralPropertyPage(Project& project, CProjectPropertiesS
     m_outputDirectoryBrowseButton = new QPushButton(QStringLiteral("..."), this);
     m_outputDirectoryBrowseButton->setObjectName(QStringLiteral("outputDirectoryBrowseButton"));
 
-    // A field the user cannot type in looks so.
     for (QLineEdit* edit : {m_externalMakefileEdit, m_outputFileNameEdit, m_outputDirectoryEdit}) {
-        edit->setStyleSheet(QStringLiteral("QLineEdit:read-only { background: palette(window); }"));
+        showReadOnlyAsSuch(*edit);
     }
 
     auto* configurationRow = new QHBoxLayout;

@@ -6,6 +6,7 @@
 #include "services/plug_in_utility.h"
 #include "ui/file_info_text.h"
 #include "ui/modal_runner.h"
+#include "ui/read_only_look.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -108,6 +109,7 @@ QLineEdit* CProjectPropertiesDialog::addField(QFormLayout* form, const char* lab
     auto* edit = new QLineEdit(this);
     edit->setObjectName(QLatin1String(objectName));
     edit->setReadOnly(true);
+    showReadOnlyAsSuch(*edit);
     edit->setMinimumWidth(320);
     form->addRow(QLatin1String(label), edit);
     return edit;

@@ -7,6 +7,7 @@
 #include "services/output_directory.h"
 #include "ui/file_info_text.h"
 #include "ui/modal_runner.h"
+#include "ui/read_only_look.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -96,6 +97,7 @@ QLineEdit* CPropertiesDialog::addField(QFormLayout* form, const char* label, con
     auto* edit = new QLineEdit(QString::fromLocal8Bit(text), this);
     edit->setObjectName(QLatin1String(objectName));
     edit->setReadOnly(true);
+    showReadOnlyAsSuch(*edit);
     edit->setMinimumWidth(320);
     form->addRow(QLatin1String(label), edit);
     return edit;
