@@ -66,6 +66,7 @@ const QString kSettingsOwner = QStringLiteral("avrtazu");
 const QString kSettingsName = QStringLiteral("avrtazu-studio");
 constexpr int kOutputHeight = 200;
 const QString kGeometryKey = QStringLiteral("window/geometry");
+const QString kLayoutKey = QStringLiteral("window/layout");
 // How often the title checks whether the project has unsaved changes.
 constexpr int kChangeWatchInterval = 1000;
 
@@ -148,8 +149,11 @@ void StudioWindow::placeOnScreen() {
         resize(kFirstSize.boundedTo(room.size() - frame).expandedTo(minimumSizeHint()));
         move(room.center() - QPoint(width() / 2, (height() + frame.height()) / 2));
     }
-    // The build output takes at most a quarter of a small window, the editor the rest.
-    resizeDocks({m_outputDock}, {std::min(kOutputHeight, height() / 4)}, Qt::Vertical);
+    // The panes as the user left them; the first time, the build output takes at most a
+    // quarter of a small window and the editor the rest.
+    if (!restoreState(stored.value(kLayoutKey).toByteArray())) {
+        resizeDocks({m_outputDock}, {std::min(kOutputHeight, height() / 4)}, Qt::Vertical);
+    }
 }
 
 StudioWindow::~StudioWindow() {
@@ -702,8 +706,12 @@ void StudioWindow::dropFiles(const std::vector<std::string>& linuxPaths) {
 }
 
 void StudioWindow::closeEvent(QCloseEvent* event) {
+    // Taken while the plug-in's windows are still there: closing the project removes them.
+    const QByteArray layout = saveState();
     if (closeProject()) {
-        QSettings(kSettingsOwner, kSettingsName).setValue(kGeometryKey, saveGeometry());
+        QSettings stored(kSettingsOwner, kSettingsName);
+        stored.setValue(kGeometryKey, saveGeometry());
+        stored.setValue(kLayoutKey, layout);
         event->accept();
     } else {
         event->ignore();

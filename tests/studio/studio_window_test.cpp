@@ -13,6 +13,7 @@
 #include "services/plugin_hub.h"
 
 #include <QAction>
+#include <QDockWidget>
 #include <QMenu>
 #include <QScreen>
 #include <QTimer>
@@ -216,16 +217,20 @@ TEST_F(StudioWindowTest, FollowsThePlugInThroughAProjectsLife) {
     test::expectGolden("window.txt", transcript);
 }
 
-// The window opens within a small screen (offscreen: 800x600) and where the user left it.
+// The window opens within a small screen (offscreen: 800x600) and where the user left it,
+// with the panes the user closed still closed.
 TEST_F(StudioWindowTest, FitsTheScreenAndOpensWhereItWasLeft) {
     const QRect room = window->screen()->availableGeometry();
     EXPECT_TRUE(room.contains(window->frameGeometry()));
     const QRect left(room.topLeft() + QPoint(30, 20), QSize(500, 400));
     window->setGeometry(left);
+    window->findChild<QDockWidget*>(QStringLiteral("pane:Log"))->close();
     ASSERT_TRUE(window->close());
     window.reset();
     window = std::make_unique<StudioWindow>(folder.path());
     EXPECT_EQ(window->geometry(), left);
+    EXPECT_TRUE(window->findChild<QDockWidget*>(QStringLiteral("pane:Log"))->isHidden());
+    EXPECT_FALSE(window->findChild<QDockWidget*>(QStringLiteral("pane:Build"))->isHidden());
 }
 
 // The setup file the plug-in hands to a host describes the menus this window shows: each
