@@ -706,12 +706,12 @@ void StudioWindow::dropFiles(const std::vector<std::string>& linuxPaths) {
 }
 
 void StudioWindow::closeEvent(QCloseEvent* event) {
-    // Taken while the plug-in's windows are still there: closing the project removes them.
-    const QByteArray layout = saveState();
     if (closeProject()) {
+        // The window's own panes; the plug-in's windows went with the project and come back
+        // with the next one where the plug-in puts them.
         QSettings stored(kSettingsOwner, kSettingsName);
         stored.setValue(kGeometryKey, saveGeometry());
-        stored.setValue(kLayoutKey, layout);
+        stored.setValue(kLayoutKey, saveState());
         event->accept();
     } else {
         event->ignore();

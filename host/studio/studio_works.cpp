@@ -174,10 +174,7 @@ HRESULT StudioWorks::CreateDockWindow(const Bstr& title, const Bstr& anchor, con
             break;
         }
     }
-    // Where and as wide as the user left it last time, when the window remembers that.
-    if (!m_window.restoreDockWidget(dock)) {
-        m_window.resizeDocks({dock}, {kDockWidth}, Qt::Horizontal);
-    }
+    m_window.resizeDocks({dock}, {kDockWidth}, Qt::Horizontal);
     dock->show();
     m_docks.emplace_back(dock);
     *window = client;
