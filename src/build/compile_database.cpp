@@ -3,7 +3,6 @@
 #include "model/project.h"
 #include "model/source_file.h"
 #include "platform/compile_record.h"
-#include "platform/drive_map.h"
 #include "platform/text_file_writer.h"
 #include "platform/toolchain_contract.h"
 
@@ -80,9 +79,9 @@ int CompileDatabase::write(const Project& project, const std::string& buildDirec
     for (const SourceFile& source : project.srcFiles()) {
         const std::string& name = source.name();
         const std::string stem = name.substr(0, name.rfind('.'));
-        std::optional<CompileRecord> record = CompileRecord::read(
-            DriveMap::toLinux(buildDirectory + std::string(contract::kDependencyFolder) + "\\" +
-                              stem + std::string(contract::kCompileRecordSuffix)));
+        std::optional<CompileRecord> record =
+            CompileRecord::read(buildDirectory + std::string(contract::kDependencyFolder) + "\\" +
+                                stem + std::string(contract::kCompileRecordSuffix));
         if (record) {
             records.push_back(std::move(*record));
         }

@@ -1,6 +1,7 @@
 #include "persistence/project_xml_handler.h"
 
 #include "model/source_file.h"
+#include "platform/joined_text.h"
 #include "services/bstr.h"
 #include "services/plug_in_utility.h"
 #include "services/plugin_hub.h"
@@ -217,40 +218,16 @@ std::string domText(pugi::xml_node node) {
     return text;
 }
 
-// Replaces the node's content by one text, as the DOM's text property does. The empty text
-// leaves the element empty.
-// The records whose full names were written, hashed and compared by their two parts: a big
-// project's names are never joined into copies.
+// The records whose full names were written, hashed and compared by their two parts.
 struct FullNameHash {
     std::size_t operator()(const SourceFile* file) const {
-        std::size_t value = 14695981039346656037ull;
-        for (const std::string* part : {&file->path(), &file->name()}) {
-            for (const char c : *part) {
-                value = (value ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-            }
-        }
-        return value;
+        return JoinedText::hash({file->path(), file->name()});
     }
 };
 
 struct SameFullName {
     bool operator()(const SourceFile* left, const SourceFile* right) const {
-        const std::string& leftPath = left->path();
-        const std::string& rightPath = right->path();
-        const std::size_t size = leftPath.size() + left->name().size();
-        if (size != rightPath.size() + right->name().size()) {
-            return false;
-        }
-        const auto at = [](const SourceFile* file, std::size_t index) {
-            const std::string& path = file->path();
-            return index < path.size() ? path[index] : file->name()[index - path.size()];
-        };
-        for (std::size_t index = 0; index < size; ++index) {
-            if (at(left, index) != at(right, index)) {
-                return false;
-            }
-        }
-        return true;
+        return JoinedText::equal({left->path(), left->name()}, {right->path(), right->name()});
     }
 };
 
@@ -270,6 +247,8 @@ bool holdsText(pugi::xml_node node, const char* name, const std::string& text) {
            std::strlen(child.value()) == text.size() && text.compare(child.value()) == 0;
 }
 
+// Replaces the node's content by one text, as the DOM's text property does. The empty text
+// leaves the element empty.
 bool setText(pugi::xml_node node, const std::string& text) {
     node.remove_children();
     if (text.empty()) {

@@ -1,9 +1,8 @@
 #include "platform/compile_record.h"
 
-#include <cerrno>
-#include <fcntl.h>
+#include "platform/file_system.h"
+
 #include <fstream>
-#include <unistd.h>
 
 namespace avrtazu {
 
@@ -17,27 +16,11 @@ bool CompileRecord::write(const std::string& path) const {
 }
 
 std::optional<CompileRecord> CompileRecord::read(const std::string& path) {
-    // Plain reads: a build of a big project reads one of these per source.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    const std::optional<std::string> contents = FileSystem::readFile(path);
+    if (!contents) {
         return std::nullopt;
     }
-    std::string bytes;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            ::close(fd);
-            if (got < 0) {
-                return std::nullopt;
-            }
-            break;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(got));
-    }
+    const std::string& bytes = *contents;
     std::vector<std::string> texts;
     std::size_t start = 0;
     for (std::size_t end = bytes.find('\0'); end != std::string::npos;

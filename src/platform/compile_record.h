@@ -17,7 +17,8 @@ struct CompileRecord {
 
     // Writes the record to a Linux path; false when it cannot be written.
     bool write(const std::string& path) const;
-    // nullopt for a file that is missing or holds no whole record.
+    // Reads the record from a Windows path, as the build names it; nullopt for a file that is
+    // missing or holds no whole record.
     static std::optional<CompileRecord> read(const std::string& path);
 };
 

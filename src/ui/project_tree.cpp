@@ -4,6 +4,7 @@
 
 #include "model/project.h"
 #include "platform/drive_map.h"
+#include "platform/joined_text.h"
 #include "platform/win_path.h"
 #include "services/bstr.h"
 #include "services/dependency_scan.h"
@@ -31,7 +32,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <initializer_list>
 #include <stdexcept>
 #include <string_view>
 
@@ -61,43 +61,6 @@ public:
 private:
     QWidget& m_widget;
 };
-
-// Whether the parts of left, one after another, spell the parts of right.
-bool joinedEqual(std::initializer_list<std::string_view> left,
-                 std::initializer_list<std::string_view> right) {
-    std::size_t leftSize = 0;
-    std::size_t rightSize = 0;
-    for (const std::string_view part : left) {
-        leftSize += part.size();
-    }
-    for (const std::string_view part : right) {
-        rightSize += part.size();
-    }
-    if (leftSize != rightSize) {
-        return false;
-    }
-    auto l = left.begin();
-    auto r = right.begin();
-    std::size_t lp = 0;
-    std::size_t rp = 0;
-    while (l != left.end() && r != right.end()) {
-        if (lp == l->size()) {
-            ++l;
-            lp = 0;
-        } else if (rp == r->size()) {
-            ++r;
-            rp = 0;
-        } else {
-            const std::size_t count = std::min(l->size() - lp, r->size() - rp);
-            if (l->substr(lp, count) != r->substr(rp, count)) {
-                return false;
-            }
-            lp += count;
-            rp += count;
-        }
-    }
-    return true;
-}
 
 bool isFileItemPlace(CProjectTree::Place place) {
     using P = CProjectTree::Place;
@@ -409,11 +372,11 @@ QTreeWidgetItem* CProjectTree::findFileItem(QTreeWidgetItem* group, const std::s
         const bool storedRelative = file->isRelative();
         bool same = false;
         if (storedRelative == nameRelative) {
-            same = joinedEqual({path, fileName}, {name});
+            same = JoinedText::equal({path, fileName}, {name});
         } else if (storedRelative) {
-            same = joinedEqual({home, path, fileName}, {name});
+            same = JoinedText::equal({home, path, fileName}, {name});
         } else {
-            same = joinedEqual({path, fileName}, {home, name});
+            same = JoinedText::equal({path, fileName}, {home, name});
         }
         if (same) {
             return item;
@@ -423,17 +386,8 @@ QTreeWidgetItem* CProjectTree::findFileItem(QTreeWidgetItem* group, const std::s
 }
 
 std::uint64_t CProjectTree::matchHash(const std::string& name) const {
-    std::uint64_t hash = 14695981039346656037ull;
-    const auto add = [&hash](const std::string& text) {
-        for (const char c : text) {
-            hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-        }
-    };
-    if (WinPath::isRelative(name)) {
-        add(m_project.homePath());
-    }
-    add(name);
-    return hash;
+    return WinPath::isRelative(name) ? JoinedText::hash({m_project.homePath(), name})
+                                     : JoinedText::hash({name});
 }
 
 QTreeWidgetItem* CProjectTree::findFilled(QTreeWidgetItem* group, const std::string& name,
