@@ -5,6 +5,7 @@
 #include "plugin/registration.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 
 #include <cstdio>
 #include <cstdlib>
@@ -56,6 +57,14 @@ int main(int argc, char** argv) {
                             options->command != avrtazu::CliOptions::Command::Version;
     std::optional<QApplication> application;
     if (runsPlugin) {
+        // Nothing is drawn, so Qt needs no plug-in but its platform: no picture reader or style
+        // is looked for, let alone loaded, when the plug-in makes its pictures.
+        if (std::getenv("QT_QPA_PLATFORM_PLUGIN_PATH") == nullptr) {
+            const QString platforms =
+                QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms");
+            setenv("QT_QPA_PLATFORM_PLUGIN_PATH", platforms.toLocal8Bit().constData(), 1);
+        }
+        QCoreApplication::setLibraryPaths({});
         application.emplace(argc, argv);
         avrtazu::registerPluginClass();
     }

@@ -3,6 +3,7 @@
 #include "model/project.h"
 #include "model/source_file.h"
 #include "platform/compile_record.h"
+#include "platform/file_system.h"
 #include "platform/text_file_writer.h"
 #include "platform/toolchain_contract.h"
 
@@ -72,17 +73,44 @@ std::string qtJson(const std::vector<CompileRecord>& records) {
     return QJsonDocument(entries).toJson(QJsonDocument::Indented).toStdString();
 }
 
+// True when the database was written after the generated Makefile, which lists the project's
+// sources, and after every source's record: a build that compiled nothing then reads no record.
+// Equal times count as changed, since the file system's clock may give a later write the same
+// time.
+bool isCurrent(const Project& project, const std::string& database,
+               const std::vector<std::string>& recordPaths, const std::string& buildDirectory) {
+    if (project.usesExtMakefile()) {
+        return false;
+    }
+    const std::optional<FileStatus> written = FileSystem::status(database);
+    const std::optional<FileStatus> makefile =
+        FileSystem::status(buildDirectory + std::string(contract::kMakefileName));
+    const auto older = [&written](const std::optional<FileStatus>& input) {
+        return input && input->modifiedNanoseconds < written->modifiedNanoseconds;
+    };
+    return written && older(makefile) &&
+           std::all_of(recordPaths.begin(), recordPaths.end(), [&older](const std::string& path) {
+               return older(FileSystem::status(path));
+           });
+}
+
 } // namespace
 
 int CompileDatabase::write(const Project& project, const std::string& buildDirectory) {
-    std::vector<CompileRecord> records;
+    std::vector<std::string> recordPaths;
     for (const SourceFile& source : project.srcFiles()) {
         const std::string& name = source.name();
-        const std::string stem = name.substr(0, name.rfind('.'));
-        std::optional<CompileRecord> record =
-            CompileRecord::read(buildDirectory + std::string(contract::kDependencyFolder) + "\\" +
-                                stem + std::string(contract::kCompileRecordSuffix));
-        if (record) {
+        recordPaths.push_back(buildDirectory + std::string(contract::kDependencyFolder) + "\\" +
+                              name.substr(0, name.rfind('.')) +
+                              std::string(contract::kCompileRecordSuffix));
+    }
+    const std::string database = buildDirectory + std::string(contract::kCompileDatabaseName);
+    if (!recordPaths.empty() && isCurrent(project, database, recordPaths, buildDirectory)) {
+        return static_cast<int>(recordPaths.size());
+    }
+    std::vector<CompileRecord> records;
+    for (const std::string& path : recordPaths) {
+        if (std::optional<CompileRecord> record = CompileRecord::read(path)) {
             records.push_back(std::move(*record));
         }
     }
@@ -91,9 +119,10 @@ int CompileDatabase::write(const Project& project, const std::string& buildDirec
     }
     const bool allPlain = std::all_of(records.begin(), records.end(),
                                       [](const CompileRecord& record) { return plain(record); });
-    TextFileWriter file(buildDirectory + std::string(contract::kCompileDatabaseName));
+    TextFileWriter file(database);
     file << (allPlain ? plainJson(records) : qtJson(records));
-    return file.close() ? static_cast<int>(records.size()) : -1;
+    // A text that did not change is left as it was; its new time still says it is current.
+    return file.close() && FileSystem::touch(database) ? static_cast<int>(records.size()) : -1;
 }
 
 } // namespace avrtazu

@@ -22,7 +22,8 @@ public:
     FileStatusMemo& operator=(const FileStatusMemo&) = delete;
 
     // stat() of a Linux path, answered from the live memo when there is one. Only st_mode,
-    // st_size and st_mtime are filled from a remembered answer; a failure sets errno as stat did.
+    // st_size, st_mtim and st_ino are filled from a remembered answer; a failure sets errno as
+    // stat did.
     static int stat(const std::string& linuxPath, struct stat& info);
     // The type bits of st_mode (S_IFREG, S_IFDIR, ...) that stat() would give, or -1 with errno
     // set where stat() would fail.

@@ -102,7 +102,8 @@ struct FileStatusMemo::Answers {
         int error = 0;
         mode_t mode = 0;
         off_t size = 0;
-        std::time_t modified = 0;
+        timespec modified{};
+        ino_t identity = 0;
     };
     struct Folder {
         int asked = 0;
@@ -233,7 +234,8 @@ int FileStatusMemo::stat(const std::string& linuxPath, struct stat& info) {
         }
         answer.mode = info.st_mode;
         answer.size = info.st_size;
-        answer.modified = info.st_mtime;
+        answer.modified = info.st_mtim;
+        answer.identity = info.st_ino;
         return 0;
     }
     if (answer.error != 0) {
@@ -242,7 +244,8 @@ int FileStatusMemo::stat(const std::string& linuxPath, struct stat& info) {
     }
     info.st_mode = answer.mode;
     info.st_size = answer.size;
-    info.st_mtime = answer.modified;
+    info.st_mtim = answer.modified;
+    info.st_ino = answer.identity;
     return 0;
 }
 

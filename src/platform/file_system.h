@@ -11,6 +11,10 @@ namespace avrtazu {
 struct FileStatus {
     std::uint64_t size = 0;
     std::time_t modified = 0;
+    // The same time to the nanosecond the file system keeps, and the file's identity: with the
+    // size they tell a file rewritten or replaced since it was last looked at.
+    std::int64_t modifiedNanoseconds = 0;
+    std::uint64_t identity = 0;
 };
 
 // File and folder operations on Windows paths (mapped through DriveMap when touched).
@@ -35,6 +39,8 @@ public:
     static std::optional<FileStatus> status(const std::string& path);
     static std::optional<std::time_t> modificationTime(const std::string& path);
     static std::optional<std::uint64_t> fileSize(const std::string& path);
+    // Gives an existing file the current time as its modification time, as a touch does.
+    static bool touch(const std::string& path);
 
     // The whole file, byte for byte.
     static std::optional<std::string> readFile(const std::string& path);

@@ -116,7 +116,10 @@ std::optional<FileStatus> FileSystem::status(const std::string& path) {
     if (!statPath(path, info)) {
         return std::nullopt;
     }
-    return FileStatus{static_cast<std::uint64_t>(info.st_size), info.st_mtime};
+    return FileStatus{static_cast<std::uint64_t>(info.st_size), info.st_mtime,
+                      static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 +
+                          info.st_mtim.tv_nsec,
+                      static_cast<std::uint64_t>(info.st_ino)};
 }
 
 std::optional<std::time_t> FileSystem::modificationTime(const std::string& path) {
@@ -133,6 +136,12 @@ std::optional<std::uint64_t> FileSystem::fileSize(const std::string& path) {
         return std::nullopt;
     }
     return found->size;
+}
+
+bool FileSystem::touch(const std::string& path) {
+    FileStatusMemo::forget();
+    std::string linuxPath;
+    return toLinux(path, linuxPath) && ::utimensat(AT_FDCWD, linuxPath.c_str(), nullptr, 0) == 0;
 }
 
 std::optional<std::string> FileSystem::readFile(const std::string& path) {

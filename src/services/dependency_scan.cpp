@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
 
 namespace avrtazu {
 
@@ -36,6 +37,37 @@ void takeWord(const std::string& word, const std::string& outputDirectory,
     if (std::find(result.begin(), result.end(), header) == result.end()) {
         result.push_back(header);
     }
+}
+
+// The dependency files read so far, by path, with the status they had then. The tree reads
+// them on opening and again after every build; only those a compile replaced are read anew.
+struct ReadList {
+    FileStatus status;
+    std::string text;
+};
+
+const std::string* dependencyText(const std::string& path) {
+    static std::unordered_map<std::string, ReadList> lists;
+    const std::optional<FileStatus> status = FileSystem::status(path);
+    if (!status) {
+        lists.erase(path);
+        return nullptr;
+    }
+    const auto same = [&status](const FileStatus& seen) {
+        return seen.size == status->size && seen.identity == status->identity &&
+               seen.modifiedNanoseconds == status->modifiedNanoseconds;
+    };
+    if (const auto known = lists.find(path); known != lists.end() && same(known->second.status)) {
+        return &known->second.text;
+    }
+    std::optional<std::string> text = FileSystem::readTextFile(path);
+    if (!text) {
+        lists.erase(path);
+        return nullptr;
+    }
+    ReadList& list = lists[path];
+    list = {*status, std::move(*text)};
+    return &list.text;
 }
 
 } // namespace
@@ -69,10 +101,7 @@ std::vector<SourceFile> DependencyScan::externalHeaderFiles(const Project& proje
     for (const SourceFile& source : project.srcFiles()) {
         const std::string dependencyFile =
             dependencyFolder + source.stem() + std::string(contract::kDependencySuffix);
-        if (!FileSystem::fileExists(dependencyFile)) {
-            continue;
-        }
-        if (const std::optional<std::string> text = FileSystem::readTextFile(dependencyFile)) {
+        if (const std::string* text = dependencyText(dependencyFile)) {
             collectHeaders(*text, output, result);
         }
     }

@@ -294,5 +294,51 @@ TEST(CompileDatabaseTest, WritesWhatQtWouldWrite) {
     }
 }
 
+// A build that compiled nothing reads no record: the database stays as it is while the Makefile
+// (the list of sources) and every record are older; a newer or equally old one makes it anew.
+TEST(CompileDatabaseTest, IsMadeAnewOnlyWhenTheMakefileOrARecordChanged) {
+    namespace fs = std::filesystem;
+    test::ScratchDrive drive;
+    Project project("demo", "C:\\");
+    project.addSrcFile(SourceFile("a.c"));
+    project.addSrcFile(SourceFile("b.c"));
+    drive.makeFolder("out/dep");
+    drive.write("out/Makefile", "");
+    for (const char* name : {"a", "b"}) {
+        CompileRecord{"/w/out", std::string("/w/") + name + ".c", {"/usr/bin/avr-gcc"}}.write(
+            drive.linux(std::string("out/dep/") + name + ".o.cmd"));
+    }
+    ASSERT_EQ(CompileDatabase::write(project, "C:\\out\\"), 2);
+    const std::string both = drive.read("out/compile_commands.json");
+    // A database made anew from here on leaves a.c out.
+    drive.write("out/dep/a.o.cmd", "no whole record");
+    struct Case {
+        const char* name;
+        int makefile, record, database;
+        bool external;
+        int entries;
+    };
+    for (const Case& c : {
+             Case{"nothing newer", 100, 100, 200, false, 2},
+             Case{"a record as old", 100, 200, 200, false, 1},
+             Case{"a newer record", 100, 300, 200, false, 1},
+             Case{"a newer Makefile", 300, 100, 200, false, 1},
+             Case{"an external Makefile", 100, 100, 200, true, 1},
+         }) {
+        drive.write("out/compile_commands.json", both);
+        project.setUsesExtMakefile(c.external);
+        const auto at = [&drive](const char* file, int seconds) {
+            fs::last_write_time(drive.linux(file),
+                                fs::file_time_type(std::chrono::seconds(seconds)));
+        };
+        at("out/Makefile", c.makefile);
+        at("out/dep/a.o.cmd", c.record);
+        at("out/dep/b.o.cmd", 100);
+        at("out/compile_commands.json", c.database);
+        EXPECT_EQ(CompileDatabase::write(project, "C:\\out\\"), c.entries) << c.name;
+        EXPECT_EQ(drive.read("out/compile_commands.json") == both, c.entries == 2) << c.name;
+    }
+}
+
 } // namespace
 } // namespace avrtazu

@@ -10,6 +10,7 @@
 #include "services/scratch_drive.h"
 #include "services/toolchain_locator.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -201,6 +202,13 @@ TEST_F(PlugInUtilityTest, ExternalHeadersOfAllSourcesInOrderWithoutProjectHeader
     other.write("out/dep/main.o.d", "main.o: main.c io.h\n");
     project.setOutputDirectory("D:\\out\\");
     EXPECT_EQ(scan(), Lines{"D:\\out\\io.h"});
+    // A compile puts a new list in place of the old one: read anew, even with its size and time.
+    other.write("out/dep/main.o.d.gcc", "main.o: main.c ix.h\n");
+    namespace fs = std::filesystem;
+    fs::last_write_time(other.linux("out/dep/main.o.d.gcc"),
+                        fs::last_write_time(other.linux("out/dep/main.o.d")));
+    fs::rename(other.linux("out/dep/main.o.d.gcc"), other.linux("out/dep/main.o.d"));
+    EXPECT_EQ(scan(), Lines{"D:\\out\\ix.h"});
 }
 
 } // namespace

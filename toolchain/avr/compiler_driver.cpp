@@ -8,6 +8,7 @@
 #include "common/process_runner.h"
 #include "platform/compile_record.h"
 #include "platform/drive_map.h"
+#include "platform/file_system.h"
 #include "platform/short_name_alias.h"
 #include "platform/toolchain_contract.h"
 #include "platform/win_path.h"
@@ -16,7 +17,6 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
 #include <system_error>
 
 namespace avrtazu {
@@ -33,16 +33,6 @@ std::string windowsPath(const std::string& path) {
         full = fs::current_path(error) / full;
     }
     return DriveMap::toWindows(ShortNameAlias::normalPath(full.string()));
-}
-
-std::optional<std::string> readFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return std::nullopt;
-    }
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
 }
 
 bool writeFile(const std::string& path, const std::string& text) {
@@ -139,7 +129,7 @@ bool CompilerDriver::supportsMcu(const std::string& mcu) {
 int CompilerDriver::run(const std::vector<std::string>& arguments) {
     arguments_ = arguments;
     const TazuOptions options = SwitchParser::parse(
-        arguments, [](const std::string& name) { return readFile(DriveMap::toLinux(name)); });
+        arguments, [](const std::string& name) { return FileSystem::readFile(name); });
     for (const std::string& message : options.errors) {
         error(message);
     }
@@ -186,7 +176,9 @@ bool CompilerDriver::compile(const TazuOptions& options, const std::string& mcu,
     const bool compiled = runTool(tools_.gcc, gccArguments, "compiling " + source + " failed");
     // A failed compile keeps the last good list. A good one is converted in gcc's own file,
     // which then takes the list's name: one new file per compile, not two.
-    if (const auto gccList = compiled ? readFile(job.dependencyFile) : std::nullopt) {
+    if (const auto gccList = compiled
+                                 ? FileSystem::readFile(DriveMap::toWindows(job.dependencyFile))
+                                 : std::nullopt) {
         const std::string folder = fs::current_path(fileError).string();
         if (writeFile(job.dependencyFile,
                       DependencyFile::convert(*gccList, folder, [](const std::string& path) {

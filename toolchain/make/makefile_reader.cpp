@@ -1,11 +1,15 @@
 #include "make/makefile_reader.h"
 
+#include <algorithm>
 #include <cctype>
 #include <sstream>
 
 namespace avrtazu {
 
 namespace {
+
+// What a stream's >> skips between words.
+constexpr const char* kWhitespace = " \t\n\v\f\r";
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
@@ -23,12 +27,14 @@ std::string trimmed(const std::string& text) {
     return text.substr(begin, end - begin);
 }
 
+// The words between blanks; a stream per line would cost more than the whole split.
 std::vector<std::string> words(const std::string& text) {
     std::vector<std::string> result;
-    std::istringstream stream(text);
-    std::string word;
-    while (stream >> word) {
-        result.push_back(word);
+    std::size_t at = 0;
+    while ((at = text.find_first_not_of(kWhitespace, at)) != std::string::npos) {
+        const std::size_t end = std::min(text.find_first_of(kWhitespace, at), text.size());
+        result.push_back(text.substr(at, end - at));
+        at = end;
     }
     return result;
 }

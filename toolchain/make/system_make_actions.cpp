@@ -5,14 +5,13 @@
 #include "common/toolchain_layout.h"
 #include "make/del_command.h"
 #include "platform/drive_map.h"
+#include "platform/file_system.h"
 #include "platform/program_locator.h"
 #include "platform/text_case.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <system_error>
 
 namespace avrtazu {
@@ -39,13 +38,7 @@ std::optional<std::filesystem::file_time_type> SystemMakeActions::timeOf(const s
 }
 
 std::optional<std::string> SystemMakeActions::readText(const std::string& name) {
-    std::ifstream file(DriveMap::toLinux(name), std::ios::binary);
-    if (!file) {
-        return std::nullopt;
-    }
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return FileSystem::readFile(name);
 }
 
 int SystemMakeActions::run(const std::string& command, JobOutput* output) {
