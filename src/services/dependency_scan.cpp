@@ -20,11 +20,12 @@ namespace {
 
 void takeWord(const std::string& word, const std::string& outputDirectory,
               std::vector<SourceFile>& result) {
-    SourceFile header(word);
-    const std::string extension = header.extension();
+    // Most words are an object or a source: the name is looked at before anything is made of it.
+    const std::string extension = SourceFile::extension(word);
     if (extension != contract::kHeaderExtension && extension != contract::kHeaderExtensionUpper) {
         return;
     }
+    SourceFile header(word);
     if (header.isRelative()) {
         // The compiler ran in the output directory, so that is where relative names start.
         header.setFullName(outputDirectory + header.fullName());

@@ -350,7 +350,7 @@ bool CompilerDriver::link(const TazuOptions& options) {
     if (!failed_ && record.upToDate()) {
         // Nothing changed since the last link: its outputs stay as they are, and the summary
         // still shows what the program takes.
-        if (const auto image = ElfImage::read(base + ".cof")) {
+        if (const auto image = ElfImage::read(base + ".cof", ElfImage::kSectionsOnly)) {
             return reportMemory(options, *image);
         }
     }

@@ -1,9 +1,10 @@
 #include "avr/elf_sections.h"
 
+#include "platform/drive_map.h"
+#include "platform/file_system.h"
+
 #include <cstring>
 #include <elf.h>
-#include <fstream>
-#include <sstream>
 
 namespace avrtazu {
 
@@ -28,17 +29,12 @@ const ElfSection* ElfImage::section(const std::string& name) const {
     return nullptr;
 }
 
-std::optional<ElfImage> ElfImage::read(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return std::nullopt;
-    }
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return parse(bytes.str());
+std::optional<ElfImage> ElfImage::read(const std::string& path, Contents contents) {
+    const std::optional<std::string> bytes = FileSystem::readFile(DriveMap::toWindows(path));
+    return bytes ? parse(*bytes, contents) : std::nullopt;
 }
 
-std::optional<ElfImage> ElfImage::parse(const std::string& bytes) {
+std::optional<ElfImage> ElfImage::parse(const std::string& bytes, Contents contents) {
     // The fields are read in the host's byte order, which is little-endian like the file.
     Elf32_Ehdr header;
     if (!readAt(bytes, 0, header) || std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
@@ -79,7 +75,8 @@ std::optional<ElfImage> ElfImage::parse(const std::string& bytes) {
         image.sections.push_back(section);
     }
     for (const Elf32_Shdr& table : headers) {
-        if (table.sh_type != SHT_SYMTAB || table.sh_link >= headers.size()) {
+        if (contents != kWithSymbols || table.sh_type != SHT_SYMTAB ||
+            table.sh_link >= headers.size()) {
             continue;
         }
         const Elf32_Shdr& strings = headers[table.sh_link];

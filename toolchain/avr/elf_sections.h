@@ -29,9 +29,12 @@ struct ElfImage {
     const ElfSection* section(const std::string& name) const;
     bool hasSymbol(const std::string& name) const { return symbols.count(name) != 0; }
 
+    // What a reader needs: a big program's symbols cost more to collect than its sections.
+    enum Contents { kWithSymbols, kSectionsOnly };
     // Reads a file; none when it is no 32-bit little-endian ELF file or cannot be read.
-    static std::optional<ElfImage> read(const std::string& path);
-    static std::optional<ElfImage> parse(const std::string& bytes);
+    static std::optional<ElfImage> read(const std::string& path, Contents contents = kWithSymbols);
+    static std::optional<ElfImage> parse(const std::string& bytes,
+                                         Contents contents = kWithSymbols);
 };
 
 } // namespace avrtazu
