@@ -52,8 +52,9 @@ protected:
 
     // Writes build.bat as the plug-in does and runs it as a hidden child; gives its output,
     // its status and the files left in the output folder.
-    std::string build(const std::string& target = "") {
-        const std::string bin = DriveMap::toWindows(TAZU_TOOLCHAIN_DIR "/bin");
+    std::string build(const std::string& target = "",
+                      const std::string& toolchain = TAZU_TOOLCHAIN_DIR) {
+        const std::string bin = DriveMap::toWindows(toolchain + "/bin");
         std::ofstream(output("build.bat"), std::ios::binary)
             << "@ECHO OFF\r\nREM ********* THIS IS A MACHINE GENERATED FILE - DO NOT EDIT"
                "*********\r\nPATH="
@@ -179,6 +180,24 @@ TEST_F(ToolchainBuildTest, LinksAgainOnlyForANewerInputOrAnotherSwitch) {
         EXPECT_GT(fs::last_write_time(output("demo.hex")), before[1]) << c.change;
         EXPECT_EQ(fs::last_write_time(output("main.o")), before[4]) << c.change;
     }
+}
+
+// make answers a link that would change nothing with the driver's own lines, and starts the
+// driver beside it only for a link with something to do.
+TEST_F(ToolchainBuildTest, MakeAnswersANoOpLinkWithoutStartingTheDriver) {
+    const std::string first = build();
+    const std::size_t from = first.find("Program memory");
+    const std::string summary = first.substr(from, first.find("== exit") - from);
+    const fs::path tools = root_ / "tools";
+    fs::copy(TAZU_TOOLCHAIN_DIR, tools, fs::copy_options::recursive);
+    fs::remove(tools / "bin/tazuavr.exe");
+    std::ofstream(tools / "bin/tazuavr.exe") << "#!/bin/sh\necho driver started\n";
+    fs::permissions(tools / "bin/tazuavr.exe", fs::perms::owner_exec, fs::perm_options::add);
+    const std::string noOp = build("", tools.string());
+    EXPECT_NE(noOp.find(summary), std::string::npos) << noOp;
+    EXPECT_EQ(noOp.find("driver started"), std::string::npos) << noOp;
+    edit(output("uart.o"), {});
+    EXPECT_NE(build("", tools.string()).find("driver started"), std::string::npos);
 }
 
 TEST_F(ToolchainBuildTest, BuildsWhatTheSwitchesAskForAndRefusesWhatDoesNotFit) {

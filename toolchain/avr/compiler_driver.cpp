@@ -6,9 +6,11 @@
 #include "avr/memory_check.h"
 #include "avr/switch_parser.h"
 #include "common/process_runner.h"
+#include "common/toolchain_layout.h"
 #include "platform/compile_record.h"
 #include "platform/drive_map.h"
 #include "platform/file_system.h"
+#include "platform/program_locator.h"
 #include "platform/short_name_alias.h"
 #include "platform/toolchain_contract.h"
 #include "platform/win_path.h"
@@ -57,12 +59,21 @@ std::string trimmedLine(std::string text) {
     return text;
 }
 
+TazuOptions parsed(const std::vector<std::string>& arguments) {
+    return SwitchParser::parse(arguments,
+                               [](const std::string& name) { return FileSystem::readFile(name); });
+}
+
 } // namespace
 
-CompilerDriver::CompilerDriver(AvrTools tools)
-    : tools_(std::move(tools)), converter_(windowsPath) {}
+CompilerDriver::CompilerDriver(AvrTools tools, LineSink sink)
+    : tools_(std::move(tools)), converter_(windowsPath), sink_(std::move(sink)) {}
 
 void CompilerDriver::print(const std::string& line) {
+    if (sink_) {
+        sink_(line);
+        return;
+    }
     std::fputs(line.c_str(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
@@ -126,10 +137,41 @@ bool CompilerDriver::supportsMcu(const std::string& mcu) {
     return folder.empty() || fs::is_regular_file(folder + "/specs-" + mcu, error);
 }
 
+std::optional<AvrTools> CompilerDriver::locateTools() {
+    std::vector<std::string> folders = ProgramLocator::searchFolders();
+    folders.push_back("/usr/bin");
+    AvrTools tools;
+    tools.gcc = ProgramLocator::find("avr-gcc", folders);
+    tools.objcopy = ProgramLocator::find("avr-objcopy", folders);
+    tools.objdump = ProgramLocator::find("avr-objdump", folders);
+    tools.libraryFolder = ToolchainLayout::libFolder();
+    if (tools.gcc.empty() || tools.objcopy.empty() || tools.objdump.empty()) {
+        return std::nullopt;
+    }
+    return tools;
+}
+
+std::optional<int> CompilerDriver::runIfUpToDateLink(const std::vector<std::string>& arguments) {
+    arguments_ = arguments;
+    const TazuOptions options = parsed(arguments);
+    if (!options.errors.empty() || options.inputs.empty() || options.compileOnly) {
+        return std::nullopt;
+    }
+    const LinkPlan plan = planLink(options);
+    if (!plan.missing.empty() || !plan.record.upToDate()) {
+        return std::nullopt;
+    }
+    const auto image = ElfImage::read(plan.base + ".cof", ElfImage::kSectionsOnly);
+    if (!image) {
+        return std::nullopt;
+    }
+    reportMemory(options, *image);
+    return failed_ ? 1 : 0;
+}
+
 int CompilerDriver::run(const std::vector<std::string>& arguments) {
     arguments_ = arguments;
-    const TazuOptions options = SwitchParser::parse(
-        arguments, [](const std::string& name) { return FileSystem::readFile(name); });
+    const TazuOptions options = parsed(arguments);
     for (const std::string& message : options.errors) {
         error(message);
     }
@@ -326,13 +368,14 @@ std::vector<std::string> CompilerDriver::linkInputs(const TazuOptions& options,
     return inputs;
 }
 
-bool CompilerDriver::link(const TazuOptions& options) {
+CompilerDriver::LinkPlan CompilerDriver::planLink(const TazuOptions& options) {
     LinkJob job;
+    std::vector<std::string> missing;
     std::error_code fileError;
     for (const std::string& input : options.inputs) {
         const std::string path = DriveMap::toLinux(input);
         if (path.empty() || !fs::is_regular_file(path, fileError)) {
-            error("cannot open object file " + input);
+            missing.push_back(input);
             continue;
         }
         job.inputs.push_back(path);
@@ -346,7 +389,19 @@ bool CompilerDriver::link(const TazuOptions& options) {
         job.libraryFolders.push_back(DriveMap::toLinux(folder));
     }
     job.libraryFolders.push_back(tools_.libraryFolder);
-    const LinkRecord record(base, linkSwitches(job), linkInputs(options, job));
+    LinkRecord record(base, linkSwitches(job), linkInputs(options, job));
+    return {std::move(job), std::move(base), std::move(record), std::move(missing)};
+}
+
+bool CompilerDriver::link(const TazuOptions& options) {
+    LinkPlan plan = planLink(options);
+    for (const std::string& input : plan.missing) {
+        error("cannot open object file " + input);
+    }
+    LinkJob& job = plan.job;
+    const std::string& base = plan.base;
+    const LinkRecord& record = plan.record;
+    std::error_code fileError;
     if (!failed_ && record.upToDate()) {
         // Nothing changed since the last link: its outputs stay as they are, and the summary
         // still shows what the program takes.

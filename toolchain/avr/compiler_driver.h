@@ -3,8 +3,10 @@
 #include "avr/diagnostic_converter.h"
 #include "avr/elf_sections.h"
 #include "avr/gcc_command.h"
+#include "avr/link_record.h"
 #include "avr/tazu_options.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,12 +27,33 @@ struct AvrTools {
 // diagnostic as a "!E" or "!W" line.
 class CompilerDriver {
 public:
-    explicit CompilerDriver(AvrTools tools);
+    // Takes each line printed; without one, lines go to standard output.
+    using LineSink = std::function<void(const std::string&)>;
+
+    explicit CompilerDriver(AvrTools tools, LineSink sink = {});
+
+    // The GNU AVR programs on the PATH (or in /usr/bin) and the toolchain's lib folder; none
+    // when a program is missing.
+    static std::optional<AvrTools> locateTools();
 
     // Returns the exit status: 0 when no error was reported, 1 otherwise.
     int run(const std::vector<std::string>& arguments);
+    // For a link that would change nothing: prints what run() prints then (the memory summary)
+    // and gives its status, starting nothing. None for anything else, printing nothing: that
+    // command needs run(). Lets make answer a no-op link without starting this driver.
+    std::optional<int> runIfUpToDateLink(const std::vector<std::string>& arguments);
 
 private:
+    // What a link of these options reads and writes, and the record that tells whether it
+    // would change anything; objects that are missing are not in the job.
+    struct LinkPlan {
+        LinkJob job;
+        std::string base;
+        LinkRecord record;
+        std::vector<std::string> missing;
+    };
+    LinkPlan planLink(const TazuOptions& options);
+
     bool compile(const TazuOptions& options, const std::string& mcu, const std::string& source);
     // Keeps what a compile runs in dep/STEM.o.cmd, for the build's compile_commands.json.
     void recordCompile(const std::string& source, const std::string& stem,
@@ -58,6 +81,7 @@ private:
 
     AvrTools tools_;
     DiagnosticConverter converter_;
+    LineSink sink_;
     std::vector<std::string> arguments_;
     bool failed_ = false;
     std::optional<std::string> specsFolder_;

@@ -1,12 +1,11 @@
 // tazuavr: the toolchain's C compiler driver, built on avr-gcc.
 
 #include "avr/compiler_driver.h"
-#include "common/toolchain_layout.h"
-#include "platform/program_locator.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,22 +24,13 @@ int compileOrLink(const std::vector<std::string>& arguments) {
     // The GNU tools' messages in plain ASCII, which is what the output reader expects.
     ::setenv("LC_ALL", "C", 1);
 
-    std::vector<std::string> folders = ProgramLocator::searchFolders();
-    folders.push_back("/usr/bin");
-    AvrTools tools;
-    const auto locate = [&folders](const char* name) {
-        return ProgramLocator::find(name, folders);
-    };
-    tools.gcc = locate("avr-gcc");
-    tools.objcopy = locate("avr-objcopy");
-    tools.objdump = locate("avr-objdump");
-    tools.libraryFolder = ToolchainLayout::libFolder();
-    if (tools.gcc.empty() || tools.objcopy.empty() || tools.objdump.empty()) {
+    const std::optional<AvrTools> tools = CompilerDriver::locateTools();
+    if (!tools) {
         std::puts("!E avr-gcc, avr-objcopy or avr-objdump not found: install gcc-avr, "
                   "binutils-avr and avr-libc");
         return 1;
     }
-    CompilerDriver driver(tools);
+    CompilerDriver driver(*tools);
     return driver.run(arguments);
 }
 

@@ -1,5 +1,6 @@
 #include "make/system_make_actions.h"
 
+#include "avr/compiler_driver.h"
 #include "common/command_words.h"
 #include "common/process_runner.h"
 #include "common/toolchain_layout.h"
@@ -8,6 +9,7 @@
 #include "platform/file_system.h"
 #include "platform/program_locator.h"
 #include "platform/text_case.h"
+#include "platform/toolchain_contract.h"
 
 #include <algorithm>
 #include <cctype>
@@ -21,6 +23,7 @@ SystemMakeActions::SystemMakeActions() : folders_(ProgramLocator::searchFolders(
     const std::string own = ToolchainLayout::binFolder();
     if (!own.empty()) {
         folders_.push_back(own);
+        ownCompiler_ = own + "/" + std::string(toolchain_contract::kCompilerDriver);
     }
 }
 
@@ -56,6 +59,18 @@ int SystemMakeActions::run(const std::string& command, JobOutput* output) {
     if (program.empty()) {
         report("tazumake: " + words.front() + ": No such file or directory", output);
         return 127;
+    }
+    // A link of the toolchain's own compiler driver that would change nothing is answered here,
+    // by the driver's own code and with its own lines: a build with nothing to do starts no
+    // program for it.
+    if (program == ownCompiler_) {
+        if (const std::optional<AvrTools> tools = CompilerDriver::locateTools()) {
+            CompilerDriver driver(
+                *tools, [this, output](const std::string& line) { report(line, output); });
+            if (const std::optional<int> status = driver.runIfUpToDateLink(arguments)) {
+                return *status;
+            }
+        }
     }
     // The children stay in this process's group: cancelling a build stops the whole group.
     // A job in the foreground stays there until it ends, so its tools write straight out.

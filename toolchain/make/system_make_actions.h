@@ -21,6 +21,8 @@ public:
 
 private:
     std::vector<std::string> folders_;
+    // The compiler driver beside this program, whose no-op links are answered in-process.
+    std::string ownCompiler_;
 };
 
 } // namespace avrtazu
