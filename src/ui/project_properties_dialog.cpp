@@ -27,18 +27,19 @@ CProjectPropertiesDialog::CProjectPropertiesDialog(const Project& project, QWidg
 
     auto* projectGroup = new QGroupBox(QStringLiteral("Project"), this);
     auto* projectForm = new QFormLayout(projectGroup);
-    addField(projectForm, "Project file:", "projectFile");
-    addField(projectForm, "Project directory:", "projectDirectory");
-    addField(projectForm, "Last saved:", "lastSaved");
-    addField(projectForm, "Active Configuration:", "activeConfiguration");
-    addField(projectForm, "Options changed since last build:", "optionsChanged");
+    addReadOnlyField(*this, *projectForm, "Project file:", "projectFile", {});
+    addReadOnlyField(*this, *projectForm, "Project directory:", "projectDirectory", {});
+    addReadOnlyField(*this, *projectForm, "Last saved:", "lastSaved", {});
+    addReadOnlyField(*this, *projectForm, "Active Configuration:", "activeConfiguration", {});
+    addReadOnlyField(*this, *projectForm, "Options changed since last build:", "optionsChanged",
+                     {});
 
     auto* outputGroup = new QGroupBox(QStringLiteral("Output"), this);
     auto* outputForm = new QFormLayout(outputGroup);
-    addField(outputForm, "Output file:", "outputFile");
-    addField(outputForm, "Last build:", "lastBuild");
-    addField(outputForm, "Output file size:", "outputFileSize");
-    addField(outputForm, "Target part:", "targetPart");
+    addReadOnlyField(*this, *outputForm, "Output file:", "outputFile", {});
+    addReadOnlyField(*this, *outputForm, "Last build:", "lastBuild", {});
+    addReadOnlyField(*this, *outputForm, "Output file size:", "outputFileSize", {});
+    addReadOnlyField(*this, *outputForm, "Target part:", "targetPart", {});
 
     // One label column for both groups.
     int labelWidth = 0;
@@ -102,17 +103,6 @@ void CProjectPropertiesDialog::setField(const char* objectName, const std::strin
     if (auto* edit = findChild<QLineEdit*>(QLatin1String(objectName))) {
         edit->setText(QString::fromLocal8Bit(text));
     }
-}
-
-QLineEdit* CProjectPropertiesDialog::addField(QFormLayout* form, const char* label,
-                                              const char* objectName) {
-    auto* edit = new QLineEdit(this);
-    edit->setObjectName(QLatin1String(objectName));
-    edit->setReadOnly(true);
-    showReadOnlyAsSuch(*edit);
-    edit->setMinimumWidth(320);
-    form->addRow(QLatin1String(label), edit);
-    return edit;
 }
 
 } // namespace avrtazu

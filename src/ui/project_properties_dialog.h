@@ -4,9 +4,6 @@
 
 #include <string>
 
-class QFormLayout;
-class QLineEdit;
-
 namespace avrtazu {
 
 class Project;
@@ -24,7 +21,6 @@ public:
 private:
     void fill(const Project& project);
     void setField(const char* objectName, const std::string& text);
-    QLineEdit* addField(QFormLayout* form, const char* label, const char* objectName);
 };
 
 } // namespace avrtazu

@@ -92,15 +92,9 @@ int CPropertiesDialog::DoModal() {
     return ModalRunner::exec(*this);
 }
 
-QLineEdit* CPropertiesDialog::addField(QFormLayout* form, const char* label, const char* objectName,
-                                       const std::string& text) {
-    auto* edit = new QLineEdit(QString::fromLocal8Bit(text), this);
-    edit->setObjectName(QLatin1String(objectName));
-    edit->setReadOnly(true);
-    showReadOnlyAsSuch(*edit);
-    edit->setMinimumWidth(320);
-    form->addRow(QLatin1String(label), edit);
-    return edit;
+void CPropertiesDialog::addField(QFormLayout* form, const char* label, const char* objectName,
+                                 const std::string& text) {
+    addReadOnlyField(*this, *form, label, objectName, QString::fromLocal8Bit(text));
 }
 
 std::string CPropertiesDialog::objectFilePath(const Project& project, const std::string& filePath) {

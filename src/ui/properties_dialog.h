@@ -5,7 +5,6 @@
 #include <string>
 
 class QFormLayout;
-class QLineEdit;
 
 namespace avrtazu {
 
@@ -30,8 +29,8 @@ public:
     static std::string folderOf(const std::string& path);
 
 private:
-    QLineEdit* addField(QFormLayout* form, const char* label, const char* objectName,
-                        const std::string& text);
+    void addField(QFormLayout* form, const char* label, const char* objectName,
+                  const std::string& text);
 };
 
 } // namespace avrtazu
