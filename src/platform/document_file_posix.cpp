@@ -6,7 +6,6 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <random>
@@ -72,17 +71,10 @@ void removeLeftovers(const std::string& target) {
             leftovers.push_back(name);
         }
     };
-    if (!FileStatusMemo::listNames(folder.string(), note)) {
-        DIR* listing = ::opendir(folder.c_str());
-        if (listing == nullptr) {
-            return;
-        }
-        while (const dirent* entry = ::readdir(listing)) {
-            note(entry->d_name);
-        }
-        ::closedir(listing);
-    }
     std::error_code failure;
+    if (!FileStatusMemo::listNames(fs::absolute(folder, failure).string(), note)) {
+        return;
+    }
     for (const std::string& name : leftovers) {
         fs::remove(folder / name, failure);
     }

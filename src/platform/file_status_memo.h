@@ -32,9 +32,9 @@ public:
     static void forget();
     // The process's current folder changed: the live memo joins relative paths to the new one.
     static void folderChanged();
-    // Visits the names in a folder (a Linux path) from the live memo's listing of it, made now
-    // when there is none, so that the folder is read once however many ask. False without a
-    // live memo or when the memo cannot list the folder.
+    // Visits the names in a folder (an absolute Linux path) from the live memo's listing of it,
+    // made now when there is none, so that the folder is read once however many ask; without a
+    // live memo, from a listing made for this call. False when the folder cannot be listed.
     static bool listNames(const std::string& folder,
                           const std::function<void(const std::string&)>& visit);
 

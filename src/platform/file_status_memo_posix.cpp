@@ -201,10 +201,18 @@ void FileStatusMemo::folderChanged() {
 
 bool FileStatusMemo::listNames(const std::string& folder,
                                const std::function<void(const std::string&)>& visit) {
-    if (s_live == nullptr || folder.empty() || folder.front() != '/') {
+    if (folder.empty() || folder.front() != '/') {
         return false;
     }
     const std::string path = folder.back() == '/' ? folder : folder + '/';
+    if (s_live == nullptr) {
+        Answers::Folder once;
+        if (!Answers::list(path, once)) {
+            return false;
+        }
+        once.entries.visit(visit);
+        return true;
+    }
     Answers::Folder& listing = s_live->folderOf(path);
     if (!listing.listed && !Answers::list(path, listing)) {
         return false;
