@@ -15,6 +15,7 @@
 #include "model/project.h"
 #include "model/source_file.h"
 #include "platform/dialog_service.h"
+#include "platform/file_status_memo.h"
 #include "platform/file_system.h"
 #include "platform/text_file_writer.h"
 #include "platform/toolchain_contract.h"
@@ -296,7 +297,11 @@ void BuildDriver::createMakefile() {
         utility().logError("Failed opening file " + path + " for writing");
         return;
     }
-    writeMakefile(file, m_project);
+    {
+        // Each source's short name is looked up: its folder is read once, not once per file.
+        const FileStatusMemo seenOnce;
+        writeMakefile(file, m_project);
+    }
     if (!file.close()) {
         utility().logError("Failed writing file " + path);
     }
