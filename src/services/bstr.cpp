@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace avrtazu {
 
@@ -77,17 +78,45 @@ void appendUtf8(std::string& out, char32_t value) {
     }
 }
 
+// The length of the leading run of ASCII characters, looked at 32 and then 8 bytes at a time: tool
+// output is mostly ASCII, and each of its lines crosses the host interface twice.
+template <typename Char> std::size_t asciiRun(const std::basic_string<Char>& text) {
+    constexpr std::uint64_t kHighBits =
+        sizeof(Char) == 1 ? 0x8080808080808080u : 0xFFFFFF80FFFFFF80u;
+    constexpr std::size_t kPerWord = 8 / sizeof(Char);
+    std::size_t pos = 0;
+    for (; pos + 4 * kPerWord <= text.size(); pos += 4 * kPerWord) {
+        std::uint64_t words[4];
+        std::memcpy(words, text.data() + pos, sizeof words);
+        if (((words[0] | words[1] | words[2] | words[3]) & kHighBits) != 0) {
+            break;
+        }
+    }
+    for (; pos + kPerWord <= text.size(); pos += kPerWord) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + pos, 8);
+        if ((word & kHighBits) != 0) {
+            break;
+        }
+    }
+    // A byte above 0x7F reads as a negative char, which is far above 0x7F here too.
+    while (pos < text.size() && static_cast<std::uint32_t>(text[pos]) < 0x80) {
+        ++pos;
+    }
+    return pos;
+}
+
 } // namespace
 
 Bstr toWide(const std::string& text) {
     static_assert(sizeof(wchar_t) >= 4, "wide text holds one code point per character");
-    // Every byte gives at most one character: the text is written in place, then cut.
-    Bstr out(text.size(), L'\0');
-    // The leading ASCII run, mostly the whole text, is widened in one tight copy.
-    std::size_t pos = 0;
-    while (pos < text.size() && static_cast<unsigned char>(text[pos]) < 0x80) {
-        ++pos;
+    std::size_t pos = asciiRun(text);
+    if (pos == text.size()) {
+        return Bstr(text.begin(), text.end());
     }
+    // Every byte gives at most one character: the text is written in place, then cut. The
+    // leading ASCII run is widened in one tight copy.
+    Bstr out(text.size(), L'\0');
     std::copy(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(pos), out.begin());
     std::size_t used = pos;
     while (pos < text.size()) {
@@ -114,12 +143,14 @@ Bstr toWide(const std::string& text) {
 
 std::string toNarrow(const Bstr& text) {
     // Tool output is mostly ASCII: that run is copied into place before any growing append.
-    std::size_t ascii = 0;
-    while (ascii < text.size() && static_cast<std::uint32_t>(text[ascii]) < 0x80) {
-        ++ascii;
-    }
+    const std::size_t ascii = asciiRun(text);
     std::string out(ascii, '\0');
-    std::copy(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(ascii), out.begin());
+    // A plain indexed loop, which the compiler narrows many characters at a time.
+    const wchar_t* from = text.data();
+    char* to = out.data();
+    for (std::size_t i = 0; i < ascii; ++i) {
+        to[i] = static_cast<char>(from[i]);
+    }
     if (ascii == text.size()) {
         return out;
     }

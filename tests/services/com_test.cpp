@@ -53,6 +53,16 @@ TEST(BstrTest, EveryByteStringSurvivesTheRoundTrip) {
         }
         ASSERT_EQ(toNarrow(toWide(bytes)), bytes);
     }
+    // One character that is no ASCII at each place of a long ASCII text, which is scanned
+    // many characters at a time.
+    for (std::size_t at = 0; at < 80; ++at) {
+        std::string narrow(80, 'a');
+        narrow[at] = '\xE9';
+        Bstr wide(80, L'a');
+        wide[at] = L'\u00E9';
+        ASSERT_EQ(toWide(narrow)[at], L'\xDCE9') << at;
+        ASSERT_EQ(toNarrow(wide), narrow.substr(0, at) + "\xC3\xA9" + narrow.substr(at + 1)) << at;
+    }
 }
 
 constexpr const char* kClass = "{B283E0E3-4C78-4369-B7D8-8A5C1EDA344B}";
