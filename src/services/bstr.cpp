@@ -145,7 +145,6 @@ std::string toNarrow(const Bstr& text) {
     // Tool output is mostly ASCII: that run is copied into place before any growing append.
     const std::size_t ascii = asciiRun(text);
     std::string out(ascii, '\0');
-    // A plain indexed loop, which the compiler narrows many characters at a time.
     const wchar_t* from = text.data();
     char* to = out.data();
     for (std::size_t i = 0; i < ascii; ++i) {
