@@ -151,13 +151,19 @@ std::optional<AvrTools> CompilerDriver::locateTools() {
     return tools;
 }
 
-std::optional<int> CompilerDriver::runIfUpToDateLink(const std::vector<std::string>& arguments) {
-    arguments_ = arguments;
+std::optional<int> CompilerDriver::runIfUpToDateLink(const std::vector<std::string>& arguments,
+                                                     LineSink sink) {
     const TazuOptions options = parsed(arguments);
     if (!options.errors.empty() || options.inputs.empty() || options.compileOnly) {
         return std::nullopt;
     }
-    const LinkPlan plan = planLink(options);
+    const std::optional<AvrTools> tools = locateTools();
+    if (!tools) {
+        return std::nullopt;
+    }
+    CompilerDriver driver(*tools, std::move(sink));
+    driver.arguments_ = arguments;
+    const LinkPlan plan = driver.planLink(options);
     if (!plan.missing.empty() || !plan.record.upToDate()) {
         return std::nullopt;
     }
@@ -165,8 +171,8 @@ std::optional<int> CompilerDriver::runIfUpToDateLink(const std::vector<std::stri
     if (!image) {
         return std::nullopt;
     }
-    reportMemory(options, *image);
-    return failed_ ? 1 : 0;
+    driver.reportMemory(options, *image);
+    return driver.failed_ ? 1 : 0;
 }
 
 int CompilerDriver::run(const std::vector<std::string>& arguments) {

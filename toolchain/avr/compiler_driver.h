@@ -38,10 +38,12 @@ public:
 
     // Returns the exit status: 0 when no error was reported, 1 otherwise.
     int run(const std::vector<std::string>& arguments);
-    // For a link that would change nothing: prints what run() prints then (the memory summary)
-    // and gives its status, starting nothing. None for anything else, printing nothing: that
-    // command needs run(). Lets make answer a no-op link without starting this driver.
-    std::optional<int> runIfUpToDateLink(const std::vector<std::string>& arguments);
+    // For a link that would change nothing: gives sink what run() prints then (the memory
+    // summary) and gives its status, starting nothing. None for anything else, a compile
+    // included, printing nothing: that command needs run(). Lets make answer a no-op link
+    // without starting the driver.
+    static std::optional<int> runIfUpToDateLink(const std::vector<std::string>& arguments,
+                                                LineSink sink);
 
 private:
     // What a link of these options reads and writes, and the record that tells whether it

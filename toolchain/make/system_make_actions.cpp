@@ -64,12 +64,9 @@ int SystemMakeActions::run(const std::string& command, JobOutput* output) {
     // by the driver's own code and with its own lines: a build with nothing to do starts no
     // program for it.
     if (program == ownCompiler_) {
-        if (const std::optional<AvrTools> tools = CompilerDriver::locateTools()) {
-            CompilerDriver driver(
-                *tools, [this, output](const std::string& line) { report(line, output); });
-            if (const std::optional<int> status = driver.runIfUpToDateLink(arguments)) {
-                return *status;
-            }
+        if (const std::optional<int> status = CompilerDriver::runIfUpToDateLink(
+                arguments, [this, output](const std::string& line) { report(line, output); })) {
+            return *status;
         }
     }
     // The children stay in this process's group: cancelling a build stops the whole group.
