@@ -9,6 +9,7 @@
 #include <array>
 #include <cstring>
 #include <exception>
+#include <memory_resource>
 #include <stdexcept>
 #include <string_view>
 #include <unordered_set>
@@ -231,7 +232,7 @@ struct SameFullName {
     }
 };
 
-using WrittenNames = std::unordered_set<const SourceFile*, FullNameHash, SameFullName>;
+using WrittenNames = std::pmr::unordered_set<const SourceFile*, FullNameHash, SameFullName>;
 
 // Whether node is what setText on a new element `name` would make of text.
 bool holdsText(pugi::xml_node node, const char* name, const std::string& text) {
@@ -522,9 +523,12 @@ void ProjectXmlHandler::writeFiles(const Project& project) {
         {"SOURCEFILE", &project.srcFiles()},
         {"HEADERFILE", &project.hdrFiles()},
         {"OTHERFILE", &project.otherFiles()}};
-    WrittenNames written;
-    written.reserve(project.srcFiles().size() + project.hdrFiles().size() +
-                    project.otherFiles().size());
+    const std::size_t fileCount =
+        project.srcFiles().size() + project.hdrFiles().size() + project.otherFiles().size();
+    // One block for all the names of a write, not one allocation each.
+    std::pmr::monotonic_buffer_resource names(fileCount * 4 * sizeof(void*));
+    WrittenNames written(&names);
+    written.reserve(fileCount);
     const std::string filesPath = nodePath(m_files);
     const bool alone = m_document->select_nodes(filesPath.c_str()).size() == 1;
     pugi::xml_node kept = alone ? m_files.first_child() : pugi::xml_node();
