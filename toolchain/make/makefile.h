@@ -3,6 +3,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace avrtazu {
@@ -54,7 +55,7 @@ private:
 
     std::map<std::string, std::string> variables_;
     std::set<std::string> overridden_;
-    std::map<std::string, MakeRule> rules_;
+    std::unordered_map<std::string, MakeRule> rules_;
     std::vector<std::string> targetOrder_;
 };
 

@@ -41,6 +41,9 @@ std::vector<std::string> words(const std::string& text) {
 
 // Everything from an unescaped "#" on is a comment.
 std::string withoutComment(const std::string& line) {
+    if (line.find('#') == std::string::npos) {
+        return line;
+    }
     std::string result;
     for (std::size_t i = 0; i < line.size(); ++i) {
         if (line[i] == '\\' && i + 1 < line.size() && line[i + 1] == '#') {

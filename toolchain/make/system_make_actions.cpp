@@ -13,7 +13,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
+#include <sys/stat.h>
 #include <system_error>
 
 namespace avrtazu {
@@ -32,12 +34,15 @@ std::optional<std::filesystem::file_time_type> SystemMakeActions::timeOf(const s
     if (path.empty()) {
         return std::nullopt;
     }
-    std::error_code error;
-    const auto time = std::filesystem::last_write_time(path, error);
-    if (error) {
+    // stat() itself: make asks this of every file of a build, and a filesystem path made of
+    // each name would cost more than the call.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
         return std::nullopt;
     }
-    return time;
+    using namespace std::chrono;
+    return file_clock::from_sys(
+        sys_time<nanoseconds>(seconds(info.st_mtim.tv_sec) + nanoseconds(info.st_mtim.tv_nsec)));
 }
 
 std::optional<std::string> SystemMakeActions::readText(const std::string& name) {
