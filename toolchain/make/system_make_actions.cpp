@@ -5,7 +5,6 @@
 #include "common/process_runner.h"
 #include "common/toolchain_layout.h"
 #include "make/del_command.h"
-#include "platform/drive_map.h"
 #include "platform/file_system.h"
 #include "platform/program_locator.h"
 #include "platform/text_case.h"
@@ -15,7 +14,6 @@
 #include <cctype>
 #include <chrono>
 #include <cstdio>
-#include <sys/stat.h>
 #include <system_error>
 
 namespace avrtazu {
@@ -30,19 +28,14 @@ SystemMakeActions::SystemMakeActions() : folders_(ProgramLocator::searchFolders(
 }
 
 std::optional<std::filesystem::file_time_type> SystemMakeActions::timeOf(const std::string& name) {
-    const std::string path = DriveMap::toLinux(name);
-    if (path.empty()) {
-        return std::nullopt;
-    }
-    // stat() itself: make asks this of every file of a build, and a filesystem path made of
-    // each name would cost more than the call.
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
+    // The platform's status, not a filesystem path made of each name: make asks this of every
+    // file of a build.
+    const std::optional<FileStatus> status = FileSystem::status(name);
+    if (!status) {
         return std::nullopt;
     }
     using namespace std::chrono;
-    return file_clock::from_sys(
-        sys_time<nanoseconds>(seconds(info.st_mtim.tv_sec) + nanoseconds(info.st_mtim.tv_nsec)));
+    return file_clock::from_sys(sys_time<nanoseconds>(nanoseconds(status->modifiedNanoseconds)));
 }
 
 std::optional<std::string> SystemMakeActions::readText(const std::string& name) {
