@@ -103,6 +103,22 @@ std::string BatchRunner::linuxSearchPath(const std::string& value) {
     return joined;
 }
 
+std::optional<BatchRunner::DirectStart>
+BatchRunner::directStart(const std::string& path, const std::vector<std::string>& arguments,
+                         const std::string& folder) {
+    std::ostringstream printed;
+    BatchRunner runner(printed, printed);
+    runner.planning_ = true;
+    if (!folder.empty()) {
+        runner.folder_ = folder;
+    }
+    runner.runFile(path, arguments);
+    if (runner.planSpoilt_ || printed.tellp() != 0) {
+        return std::nullopt;
+    }
+    return std::move(runner.planned_);
+}
+
 int BatchRunner::runFile(const std::string& path, const std::vector<std::string>& arguments) {
     const std::string linuxPath = linuxPathOf(path);
     const auto text = FileSystem::readFile(linuxPath);
@@ -141,6 +157,11 @@ BatchRunner::Flow BatchRunner::runLine(const std::string& rawLine,
     // Blank lines, labels and "::" comments do nothing.
     if (line.empty() || line.front() == ':') {
         return Flow::Next;
+    }
+    if (planned_ && TextCase::lower(commandWord(line)) != "rem") {
+        // Only comments may follow the program a direct start stands for.
+        planSpoilt_ = true;
+        return Flow::ExitProcess;
     }
     if (echo_ && !silent) {
         echoLine(line);
@@ -308,6 +329,15 @@ BatchRunner::Flow BatchRunner::runProgram(const std::vector<std::string>& words,
         return Flow::Next;
     }
     const std::vector<std::string> arguments(words.begin() + 1, words.end());
+    if (planning_) {
+        // A called batch file, or a program whose streams go elsewhere, needs the runner.
+        if (ProgramLocator::isBatchFile(program) || !redirections.empty()) {
+            planSpoilt_ = true;
+            return Flow::ExitProcess;
+        }
+        planned_ = DirectStart{program, arguments, folder_, programEnvironment()};
+        return Flow::Next;
+    }
     if (ProgramLocator::isBatchFile(program)) {
         // Past a limit the whole run ends, with one message.
         if (callDepth_ >= maximumCallDepth || ++calls_ > maximumCalls) {
@@ -457,6 +487,11 @@ bool BatchRunner::takeRedirections(std::string& line, std::vector<Redirection>& 
 std::ostream& BatchRunner::outputFor(const std::vector<Redirection>& redirections) {
     for (const auto& redirection : redirections) {
         if (redirection.fd == 1 && !redirection.target.empty()) {
+            if (planning_) {
+                // Writing a file needs the runner; what goes to its output shows by itself.
+                planSpoilt_ = true;
+                return out_;
+            }
             outputTarget_ = redirection.target;
             output_.open(outputTarget_, redirection.append ? std::ios::app : std::ios::trunc);
             return output_;
@@ -477,6 +512,17 @@ void BatchRunner::closeOutput() {
     }
     output_.clear();
     outputTarget_.clear();
+}
+
+std::vector<std::string> BatchRunner::programEnvironment() const {
+    std::vector<std::string> environment;
+    for (const auto& [name, value] : variables_) {
+        if (name != "TAZU_DRIVES") {
+            environment.push_back(name + "=" + value);
+        }
+    }
+    environment.push_back("TAZU_DRIVES=" + ProgramLocator::drivesVariable());
+    return environment;
 }
 
 void BatchRunner::setVariable(const std::string& name, const std::string& value) {

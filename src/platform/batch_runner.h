@@ -30,6 +30,23 @@ public:
 
     BatchRunner(std::ostream& out, std::ostream& err);
 
+    // How to start the one program a batch file comes down to (Linux paths).
+    struct DirectStart {
+        std::string program;
+        std::vector<std::string> arguments;
+        std::string folder;
+        std::vector<std::string> environment;
+    };
+    // A batch file that only prepares (ECHO OFF, comments, PATH and SET, PUSHD and CD, console
+    // settings) and then starts one program on its last command line leaves nothing for the
+    // runner to do once the program runs: this is that start, found without running anything,
+    // so that the caller can spare a process. Nothing for any other file: one that prints,
+    // writes a file, calls a batch file, starts two programs or names a missing one. The file
+    // and the folder it starts in are Linux paths; an empty folder is this process's own.
+    static std::optional<DirectStart> directStart(const std::string& path,
+                                                  const std::vector<std::string>& arguments,
+                                                  const std::string& folder);
+
     // Runs a batch file (Windows or Linux path) with its arguments; the result is the status
     // of the last program run (or of the failure that came last), as the command processor
     // leaves it.
@@ -71,6 +88,8 @@ private:
     std::string linuxPathOf(const std::string& windowsPath) const;
     Flow runProgram(const std::vector<std::string>& words, const std::string& commandWord,
                     const std::vector<Redirection>& redirections, bool viaCall);
+    // The variables as a program's environment, with the drives mapped here.
+    std::vector<std::string> programEnvironment() const;
     // Starts a program with the runner's folder, variables and redirections and waits for it.
     int spawnAndWait(const std::string& program, const std::vector<std::string>& arguments,
                      const std::vector<Redirection>& redirections);
@@ -90,6 +109,10 @@ private:
     std::ofstream output_;
     std::string outputTarget_;
     bool exitAll_ = false;
+    // Set while directStart looks for the one program; spoilt once the file needs the runner.
+    bool planning_ = false;
+    bool planSpoilt_ = false;
+    std::optional<DirectStart> planned_;
 };
 
 } // namespace avrtazu

@@ -1,6 +1,5 @@
 #include "platform/batch_runner.h"
 
-#include "platform/program_locator.h"
 #include "platform/spawn_setup_posix.h"
 
 #include <cerrno>
@@ -53,13 +52,7 @@ int BatchRunner::spawnAndWait(const std::string& program, const std::vector<std:
 
     std::vector<std::string> argumentTexts{program};
     argumentTexts.insert(argumentTexts.end(), arguments.begin(), arguments.end());
-    std::vector<std::string> environment;
-    for (const auto& [name, value] : variables_) {
-        if (name != "TAZU_DRIVES") {
-            environment.push_back(name + "=" + value);
-        }
-    }
-    environment.push_back("TAZU_DRIVES=" + ProgramLocator::drivesVariable());
+    std::vector<std::string> environment = programEnvironment();
     std::vector<char*> argv = SpawnSetup::pointers(argumentTexts);
     std::vector<char*> envp = SpawnSetup::pointers(environment);
 

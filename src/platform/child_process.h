@@ -13,8 +13,9 @@ namespace avrtazu {
 // The command line is Windows-style: the first word is the program (a Windows or Linux path,
 // quoted or not, or a bare name searched on PATH, also with ".exe"); the rest are the
 // arguments, split by the Windows rules. A program ending in ".bat" or ".cmd" runs through the
-// batch-file runner, as Windows runs batch files through its command processor. The child
-// sees the drives mapped in this process.
+// batch-file runner, as Windows runs batch files through its command processor; when the file
+// only prepares and starts one program, that program is the child, started as the runner
+// would start it (BatchRunner::directStart). The child sees the drives mapped in this process.
 //
 // Each call reports failure through its result and leaves the reason in errno (SystemError).
 class ChildProcess {

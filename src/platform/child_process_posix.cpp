@@ -1,5 +1,6 @@
 #include "platform/child_process.h"
 
+#include "platform/batch_runner.h"
 #include "platform/command_line.h"
 #include "platform/drive_map.h"
 #include "platform/program_locator.h"
@@ -59,20 +60,6 @@ bool ChildProcess::start(const std::string& commandLine,
         }
         programPath = std::string(buffer) + "/" + programPath;
     }
-    std::vector<std::string> arguments;
-    if (ProgramLocator::isBatchFile(programPath)) {
-        const std::string runner = ProgramLocator::batchRunner();
-        if (runner.empty()) {
-            return false;
-        }
-        arguments.push_back(runner);
-        arguments.push_back(programPath);
-        programPath = runner;
-    } else {
-        arguments.push_back(programPath);
-    }
-    arguments.insert(arguments.end(), words.begin() + 1, words.end());
-
     std::string folder;
     if (workingFolder && !workingFolder->empty()) {
         folder = DriveMap::toLinux(*workingFolder);
@@ -80,6 +67,33 @@ bool ChildProcess::start(const std::string& commandLine,
             errno = ENOENT;
             return false;
         }
+    }
+
+    std::vector<std::string> arguments{programPath};
+    std::vector<std::string> environment;
+    if (ProgramLocator::isBatchFile(programPath)) {
+        const std::vector<std::string> batchArguments(words.begin() + 1, words.end());
+        if (auto direct = BatchRunner::directStart(programPath, batchArguments, folder)) {
+            // The runner would only start this program: it starts without a process between.
+            arguments = {direct->program};
+            arguments.insert(arguments.end(), direct->arguments.begin(), direct->arguments.end());
+            programPath = std::move(direct->program);
+            folder = std::move(direct->folder);
+            environment = std::move(direct->environment);
+        } else {
+            const std::string runner = ProgramLocator::batchRunner();
+            if (runner.empty()) {
+                return false;
+            }
+            arguments = {runner, programPath};
+            arguments.insert(arguments.end(), batchArguments.begin(), batchArguments.end());
+            programPath = runner;
+        }
+    } else {
+        arguments.insert(arguments.end(), words.begin() + 1, words.end());
+    }
+    if (environment.empty()) {
+        environment = ProgramLocator::childEnvironment();
     }
 
     int pipeEnds[2];
@@ -105,7 +119,6 @@ bool ChildProcess::start(const std::string& commandLine,
     ::posix_spawnattr_setflags(&setup.attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF |
                                                       POSIX_SPAWN_SETSIGMASK);
 
-    std::vector<std::string> environment = ProgramLocator::childEnvironment();
     std::vector<char*> argv = SpawnSetup::pointers(arguments);
     std::vector<char*> envp = SpawnSetup::pointers(environment);
     pid_t pid = -1;

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -19,6 +20,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <utility>
 
 namespace avrtazu {
@@ -94,6 +96,11 @@ TEST_F(ChildProcessTest, OutputArrivesThroughThePipeByteForByteAndTheEndIsSeenOr
     drive.makeFolder("work");
     drive.write("bin/plain.exe", "not executable");
     drive.write("work/build.bat", "@ECHO OFF\r\nPATH=C:\\bin;%PATH%\r\nhello\r\ntazumake \r\n");
+    // $PPID tells who started the program: this process when nothing stood between.
+    drive.write("bin/parent.exe", "#!/bin/sh\necho $PPID\npwd\nexit 5\n", true);
+    drive.makeFolder("work/sub");
+    drive.write("work/direct.bat",
+                "@ECHO OFF\r\nPATH=C:\\bin;%PATH%\r\npushd C:\\work\\sub\\\r\nparent\r\n");
     const std::string hello = "hello from " + drive.linux("bin/hello.exe") + "\n";
     const std::string noFile = "not started: No such file or directory";
     const struct {
@@ -118,6 +125,8 @@ TEST_F(ChildProcessTest, OutputArrivesThroughThePipeByteForByteAndTheEndIsSeenOr
         // A batch file, quoted as the tool runner does, runs through the runner; 9009 does not
         // fit an exit status: 127 stands in.
         {"\"C:\\work\\build.bat\"", hello + "'tazumake' is not recognized as an internal or external command, operable program or batch file.\n", 127},
+        // One that only prepares and starts one program has that program for the child.
+        {"C:\\work\\direct.bat", std::to_string(::getpid()) + "\n" + drive.linux("work/sub") + "\n", 5},
         // A program that is missing or not executable, or a folder that is missing, is the
         // reason start fails.
         {"C:\\bin\\missing.exe", noFile, -1}, {"no-such-program-anywhere", noFile, -1},
@@ -196,6 +205,48 @@ TEST(BatchRunnerTest, RunsABatchFileLineByLine) {
     EXPECT_EQ(BatchRunner(out, messages).runFile("C:\\missing.bat"), BatchRunner::notRecognized);
     EXPECT_EQ(messages.str(), "'C:\\missing.bat' is not recognized as an internal or external "
                               "command, operable program or batch file.\n");
+}
+
+// A file comes down to one program only when the runner would do nothing else; looking does
+// not run anything.
+TEST(BatchRunnerTest, ADirectStartIsFoundOnlyWhereTheRunnerWouldJustStartOneProgram) {
+    test::TempDrive drive;
+    drive.write("bin/record.exe", "#!/bin/sh\necho ran > \"$0.txt\"\n", true);
+    drive.write("bin/inner.bat", "@echo off\r\n");
+    drive.makeFolder("work");
+    const std::string prepare = "@ECHO OFF\r\nREM made\r\nPATH=C:\\bin;%PATH%\r\n"
+                                "pushd C:\\work\\\r\nmode con codepage select=850 > NUL\r\n";
+    const std::pair<std::string, bool> cases[] = {
+        {prepare + "record %1 \"b c\"\r\n", true},
+        {prepare + "record\r\n\r\nREM done\r\n:end\r\n", true},
+        {"record\r\n", false}, // ECHO on shows the line
+        {prepare + "echo building\r\nrecord\r\n", false},
+        {prepare + "echo x> C:\\written.txt\r\nrecord\r\n", false},
+        {prepare + "record\r\nrecord\r\n", false},
+        {prepare + "record\r\nexit /b 3\r\n", false},
+        {prepare + "record > C:\\written.txt\r\n", false},
+        {prepare + "call C:\\bin\\inner.bat\r\n", false},
+        {prepare + "missing\r\n", false},
+        {prepare + "pushd C:\\nowhere\\\r\nrecord\r\n", false},
+        {prepare, false},
+    };
+    for (const auto& [text, direct] : cases) {
+        drive.write("build.bat", text);
+        const auto start = BatchRunner::directStart(drive.linux("build.bat"), {"a"}, drive.root());
+        ASSERT_EQ(start.has_value(), direct) << text;
+        EXPECT_FALSE(drive.exists("written.txt") || drive.exists("bin/record.exe.txt")) << text;
+        if (!start) {
+            continue;
+        }
+        EXPECT_EQ(start->program, drive.linux("bin/record.exe"));
+        EXPECT_EQ(start->folder, drive.linux("work"));
+        const auto path = std::find(start->environment.begin(), start->environment.end(),
+                                    "PATH=" + drive.linux("bin") + ":" + std::getenv("PATH"));
+        EXPECT_NE(path, start->environment.end()) << text;
+        if (text.find("%1") != std::string::npos) {
+            EXPECT_EQ(start->arguments, Words({"a", "b c"}));
+        }
+    }
 }
 
 TEST(BatchRunnerTest, SearchPathEntriesBecomeLinuxFolders) {
