@@ -50,15 +50,17 @@ protected:
     }
     fs::path output(const std::string& name) const { return root_ / "work/demo/default" / name; }
 
-    // Writes build.bat as the plug-in does and runs it as a hidden child; gives its output,
-    // its status and the files left in the output folder.
+    // Writes build.bat as the plug-in does, with one make job so that the tools' lines come in
+    // one order wherever the test runs, and runs it as a hidden child; gives its output, its
+    // status and the files left in the output folder.
     std::string build(const std::string& target = "",
                       const std::string& toolchain = TAZU_TOOLCHAIN_DIR) {
         const std::string bin = DriveMap::toWindows(toolchain + "/bin");
         std::ofstream(output("build.bat"), std::ios::binary)
             << "@ECHO OFF\r\nREM ********* THIS IS A MACHINE GENERATED FILE - DO NOT EDIT"
                "*********\r\nPATH="
-            << bin << ";" << bin << ";%PATH%\r\npushd C:\\work\\demo\\default\\\r\n"
+            << bin << ";" << bin << ";%PATH%\r\nSET TAZU_JOBS=1\r\n"
+            << "pushd C:\\work\\demo\\default\\\r\n"
             << "mode con codepage select=850 > NUL\r\ntazumake " << target << "\r\n";
         ChildProcess child;
         EXPECT_TRUE(child.start("C:\\work\\demo\\default\\build.bat"));
