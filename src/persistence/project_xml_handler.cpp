@@ -234,22 +234,26 @@ struct SameFullName {
 
 using WrittenNames = std::pmr::unordered_set<const SourceFile*, FullNameHash, SameFullName>;
 
-// Whether node is what setText on a new element `name` would make of text.
-bool holdsText(pugi::xml_node node, const char* name, const std::string& text) {
+// Whether node is what setText on a new element `name` would make of the text folder + file,
+// compared where it lies rather than joined first.
+bool holdsText(pugi::xml_node node, const char* name, std::string_view folder,
+               std::string_view file) {
     if (node.type() != pugi::node_element || std::strcmp(node.name(), name) != 0 ||
         node.first_attribute()) {
         return false;
     }
     const pugi::xml_node child = node.first_child();
-    if (text.empty()) {
+    if (folder.empty() && file.empty()) {
         return !child;
     }
-    return child && child.type() == pugi::node_pcdata && !child.next_sibling() &&
-           std::strlen(child.value()) == text.size() && text.compare(child.value()) == 0;
+    if (!child || child.type() != pugi::node_pcdata || child.next_sibling()) {
+        return false;
+    }
+    const std::string_view text = child.value();
+    return text.size() == folder.size() + file.size() && text.starts_with(folder) &&
+           text.ends_with(file);
 }
 
-// Replaces the node's content by one text, as the DOM's text property does. The empty text
-// leaves the element empty.
 bool setText(pugi::xml_node node, const std::string& text) {
     node.remove_children();
     if (text.empty()) {
@@ -547,21 +551,19 @@ void ProjectXmlHandler::writeFiles(const Project& project) {
         const std::string path = filesPath + "/" + element;
         bool exists = !alone && static_cast<bool>(m_document->select_node(path.c_str()));
         for (const SourceFile& file : *files) {
-            if (exists && written.count(&file) != 0) {
+            if (!written.insert(&file).second && exists) {
                 continue;
             }
-            const std::string text = file.fullName();
-            if (kept && holdsText(kept, element, text)) {
+            if (kept && holdsText(kept, element, file.path(), file.name())) {
                 kept = kept.next_sibling();
             } else {
                 dropRest();
                 pugi::xml_node created = m_files.append_child(element);
-                if (!created || !setText(created, text)) {
+                if (!created || !setText(created, file.fullName())) {
                     m_utility->logDebug("Zuzozuduvuruva::insertNode()", kCreateError);
                     throw std::runtime_error("avrtazu plug-in: : Failed to insert XML node");
                 }
             }
-            written.insert(&file);
             exists = true;
         }
     }

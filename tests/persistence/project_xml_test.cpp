@@ -151,6 +151,28 @@ TEST_F(ProjectXmlTest, DocumentsAsWritten) {
     test::expectGolden("documents.txt", all);
 }
 
+// Writing the section again keeps only the children that say exactly what would be written: a
+// name changed to one of the same length, in its folder or its file name, is written anew.
+TEST_F(ProjectXmlTest, RewritingTheSectionReplacesEveryChangedName) {
+    const auto withSources = [](std::initializer_list<const char*> names) {
+        Project project = oneConfiguration();
+        for (const char* name : names) {
+            project.addSrcFile(SourceFile(name));
+        }
+        return project;
+    };
+    ASSERT_EQ(xml.projectToXML(withSources({"main.c", "src\\uart.c", "lib\\io.c"})), S_OK);
+    ASSERT_EQ(xml.projectToXML(withSources({"main.c", "src\\uarT.c", "lid\\io.c"})), S_OK);
+    ASSERT_TRUE(load(saved()));
+    Project read;
+    ASSERT_EQ(xml.XMLToProject(read), S_OK);
+    std::string names;
+    for (const SourceFile& file : read.srcFiles()) {
+        names += file.fullName() + " ";
+    }
+    EXPECT_EQ(names, "main.c src\\uarT.c lid\\io.c ");
+}
+
 // A project saved as text, loaded, read back and written again gives the same document: nothing
 // is lost or swapped, 8-bit text included.
 TEST_F(ProjectXmlTest, WrittenProjectReadsBackEqual) {
