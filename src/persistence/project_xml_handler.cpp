@@ -254,6 +254,8 @@ bool holdsText(pugi::xml_node node, const char* name, std::string_view folder,
            text.ends_with(file);
 }
 
+// Replaces the node's content by one text, as the DOM's text property does. The empty text
+// leaves the element empty.
 bool setText(pugi::xml_node node, const std::string& text) {
     node.remove_children();
     if (text.empty()) {
